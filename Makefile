@@ -1,0 +1,32 @@
+# Convenience wrapper around CMake. Every target first makes sure the Debian
+# packages the build needs are installed (scripts/install-deps.sh).
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps build run test soak bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS)
+
+run: build
+	./build/voltaro5
+
+test: build
+	ctest --preset default -j $(JOBS)
+
+# Long pilot and bot games in the sanitizer build.
+soak: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS) --target voltaro5-sim
+	scripts/soak.sh build-asan/voltaro5-sim
+
+bench: build
+	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf build build-asan
