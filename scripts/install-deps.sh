@@ -7,7 +7,7 @@ packages=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libx11-dev
-  xvfb xdotool x11-utils x11-apps imagemagick
+  xvfb xdotool x11-utils x11-apps imagemagick python3
 )
 
 missing=()
