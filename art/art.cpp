@@ -1,18 +1,36 @@
-// Placeholder until the pictures are drawn.
+// The game's pictures, compiled in from the XPM files beside this one. The
+// files are drawn by art/tools/make_art.py and can be opened in any image
+// editor; gfx decodes them into sprites and the font sheet at start-up.
 #include "art.h"
+
+namespace {
+
+#include "arrow.xpm"
+#include "bullet_left.xpm"
+#include "bullet_right.xpm"
+#include "bullet_up.xpm"
+#include "car.xpm"
+#include "coin.xpm"
+#include "enemy.xpm"
+#include "font.xpm"
+#include "icon16.xpm"
+#include "icon32.xpm"
+#include "plate.xpm"
+
+}  // namespace
 
 namespace voltaro::art {
 
-const char* const* const kPlateXpm = nullptr;
-const char* const* const kCarXpm = nullptr;
-const char* const* const kArrowXpm = nullptr;
-const char* const* const kEnemyXpm = nullptr;
-const char* const* const kCoinXpm = nullptr;
-const char* const* const kBulletLeftXpm = nullptr;
-const char* const* const kBulletRightXpm = nullptr;
-const char* const* const kBulletUpXpm = nullptr;
-const char* const* const kFontXpm = nullptr;
-const char* const* const kIcon32Xpm = nullptr;
-const char* const* const kIcon16Xpm = nullptr;
+const char* const* const kPlateXpm = plate_xpm;
+const char* const* const kCarXpm = car_xpm;
+const char* const* const kArrowXpm = arrow_xpm;
+const char* const* const kEnemyXpm = enemy_xpm;
+const char* const* const kCoinXpm = coin_xpm;
+const char* const* const kBulletLeftXpm = bullet_left_xpm;
+const char* const* const kBulletRightXpm = bullet_right_xpm;
+const char* const* const kBulletUpXpm = bullet_up_xpm;
+const char* const* const kFontXpm = font_xpm;
+const char* const* const kIcon32Xpm = icon32_xpm;
+const char* const* const kIcon16Xpm = icon16_xpm;
 
 }  // namespace voltaro::art
