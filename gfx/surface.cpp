@@ -6,8 +6,12 @@
 namespace voltaro {
 
 Surface::Surface(int w, int h, std::uint32_t fill)
-    : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill) {}
+    : width(w),
+      height(h),
+      pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill) {}
 
-void Surface::Clear() { std::fill(pixels.begin(), pixels.end(), kBlack); }
+void Surface::Clear() {
+  std::fill(pixels.begin(), pixels.end(), kBlack);
+}
 
 }  // namespace voltaro

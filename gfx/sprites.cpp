@@ -1,0 +1,63 @@
+// Loading the compiled-in artwork once at start-up: each XPM picture is decoded,
+// checked against the size the game draws it at, and turned into the surface
+// or mask-and-image pair the drawing uses.
+#include "sprites.h"
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "art/art.h"
+#include "game/game_state.h"
+#include "playfield.h"
+#include "xpm_decoder.h"
+
+namespace voltaro {
+namespace {
+
+// Bullet sprites: side bullets lie flat, the up bullet stands.
+constexpr int kSideBulletW = 9;
+constexpr int kSideBulletH = 4;
+constexpr int kArrowW = 20;
+constexpr int kArrowH = 32;
+
+Surface DecodeChecked(const char* const* xpm, std::string_view name, int width, int height) {
+  if (xpm == nullptr) {
+    throw std::runtime_error("picture '" + std::string(name) + "': no artwork compiled in");
+  }
+  Surface picture = DecodeXpm(xpm, name);
+  if (picture.width != width || picture.height != height) {
+    throw std::runtime_error("picture '" + std::string(name) + "': size " +
+                             std::to_string(picture.width) + " x " +
+                             std::to_string(picture.height) + ", expected " +
+                             std::to_string(width) + " x " + std::to_string(height));
+  }
+  return picture;
+}
+
+SpritePair LoadPair(const char* const* xpm, std::string_view name, int width, int height) {
+  return MakeSpritePair(DecodeChecked(xpm, name, width, height));
+}
+
+}  // namespace
+
+Sprites LoadSprites() {
+  Sprites s;
+  s.picPlate = MakeOpaque(DecodeChecked(art::kPlateXpm, "picPlate", kPlateW, kPlateH), "picPlate");
+  s.picBall = LoadPair(art::kCarXpm, "picBall", kCarW, kCarH);
+  s.picArrow = LoadPair(art::kArrowXpm, "picArrow", kArrowW, kArrowH);
+  // The enemy hides whatever it stands over, so its picture has no holes.
+  s.picEnemy = MakeSpritePair(
+      MakeOpaque(DecodeChecked(art::kEnemyXpm, "picEnemy", kEnemyW, kEnemyH), "picEnemy"));
+  s.picCoin = LoadPair(art::kCoinXpm, "picCoin", kCoinW, kCoinH);
+  s.picBulletL = LoadPair(art::kBulletLeftXpm, "picBulletL", kSideBulletW, kSideBulletH);
+  s.picBulletR = LoadPair(art::kBulletRightXpm, "picBulletR", kSideBulletW, kSideBulletH);
+  s.picBulletU = LoadPair(art::kBulletUpXpm, "picBulletU", kSideBulletH, kSideBulletW);
+  s.picChar = LoadPair(art::kFontXpm, "picChar", kGlyphW * kGlyphCount, kGlyphH);
+  s.picBack = Surface(kPlayfieldW, kPlayfieldH);
+  s.icon32 = LoadPair(art::kIcon32Xpm, "icon32", 32, 32);
+  s.icon16 = LoadPair(art::kIcon16Xpm, "icon16", 16, 16);
+  return s;
+}
+
+}  // namespace voltaro
