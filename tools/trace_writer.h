@@ -1,0 +1,44 @@
+// The trace: one JSON object per line for each game's set-up and each play
+// frame, with the state as it stands at the end of it, the key events
+// delivered before it and the random values drawn during it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "game/game_state.h"
+#include "key_script.h"
+
+namespace voltaro::sim {
+
+struct TraceLine {
+  std::int64_t game = 0;      // 1-based
+  std::int64_t frame = 0;     // 1-based within the game, 0 on the set-up line
+  std::uint64_t tick = 0;     // 1-based over the whole run
+  const char* end = nullptr;  // null, "hits", "fell" or "limit"
+  const std::vector<KeyEvent>* events = nullptr;
+  const std::vector<float>* draws = nullptr;
+};
+
+// Appends one trace line, newline included, to `out`.
+void AppendTraceLine(std::string& out, const TraceLine& line, const GameState& game);
+
+class TraceWriter {
+ public:
+  // Writes to `file`, which the caller keeps open (and closes) itself.
+  explicit TraceWriter(std::FILE* file) : file_(file) { line_.reserve(4096); }
+
+  void Write(const TraceLine& line, const GameState& game);
+
+  // False once a write has failed.
+  bool Ok() const { return ok_; }
+
+ private:
+  std::FILE* file_;
+  std::string line_;
+  bool ok_ = true;
+};
+
+}  // namespace voltaro::sim
