@@ -1,0 +1,17 @@
+// voltaro5-pacing: the same game, which also logs the start of every frame to
+// a file, for measuring frame pacing and start-up time. Usage:
+//   voltaro5-pacing FRAME_LOG
+// Each line: "title|play FRAMETIME MICROSECONDS"; the first "start MICROSECONDS"
+// and, after the window is closed, "end MICROSECONDS user_us N sys_us N
+// maxrss_kb N".
+#include <iostream>
+
+#include "app/run_game.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: voltaro5-pacing FRAME_LOG\n";
+    return 2;
+  }
+  return voltaro::RunGame({argv[1]});
+}

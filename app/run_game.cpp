@@ -1,0 +1,83 @@
+// main()'s body. The window's close ends the game from inside whatever event
+// pump sees it (QuitRequested); a run-time error in the play scene, or a
+// start-up failure, is shown in a message box and ends with status 1.
+#include "run_game.h"
+
+#include <sys/resource.h>
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "game/run_time_error.h"
+#include "gfx/sprites.h"
+#include "high_score.h"
+#include "scenes.h"
+#include "screens.h"
+#include "sdl_platform.h"
+
+namespace voltaro {
+namespace {
+
+void ReportFatal(const std::string& message) {
+  std::cerr << "voltaro5: " << message << '\n';
+  ShowFatalErrorBox(kCaption, message);
+}
+
+std::uint64_t MonotonicMicroseconds() {
+  return MonotonicNanoseconds() / 1000;
+}
+
+// Closes the frame log with the process's processor time and peak memory.
+void LogUsage(std::ostream& log) {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  log << "end " << MonotonicMicroseconds() << " user_us "
+      << usage.ru_utime.tv_sec * 1000000L + usage.ru_utime.tv_usec << " sys_us "
+      << usage.ru_stime.tv_sec * 1000000L + usage.ru_stime.tv_usec << " maxrss_kb "
+      << usage.ru_maxrss << '\n';
+}
+
+}  // namespace
+
+int RunGame(const RunOptions& options) {
+  std::unique_ptr<std::ofstream> frameLog;
+  if (!options.frameLogPath.empty()) {
+    frameLog = std::make_unique<std::ofstream>(options.frameLogPath, std::ios::app);
+    if (!*frameLog) {
+      std::cerr << "voltaro5: cannot open the frame log " << options.frameLogPath << '\n';
+      return 1;
+    }
+    *frameLog << "start " << MonotonicMicroseconds() << '\n';
+  }
+  int status = 0;
+  try {
+    const Sprites sprites = LoadSprites();
+    SdlShell shell(sprites);
+    HighScoreStore store{[](const std::string& appDir) { return ReadHighScore(appDir, std::cerr); },
+                         [](const std::string& appDir, std::int32_t hiScore) {
+                           WriteHighScore(appDir, hiScore, std::cerr);
+                         }};
+    Scenes scenes(shell, sprites, std::move(store));
+    if (frameLog) {
+      scenes.SetFrameObserver([&log = *frameLog](const char* scene, std::int32_t frameTime) {
+        log << scene << ' ' << frameTime << ' ' << MonotonicMicroseconds() << '\n';
+      });
+    }
+    scenes.Form_Load();
+    // The start timer's single tick: from here on the game runs in MainR.
+    scenes.MainR();
+  } catch (const QuitRequested&) {
+    status = 0;
+  } catch (const RunTimeError& error) {
+    ReportFatal(std::string("run-time error during play: ") + error.what());
+    status = 1;
+  } catch (const std::exception& error) {
+    ReportFatal(error.what());
+    status = 1;
+  }
+  if (frameLog) LogUsage(*frameLog);
+  return status;
+}
+
+}  // namespace voltaro

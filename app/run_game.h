@@ -1,0 +1,20 @@
+// The whole program behind main(): loads the artwork, opens the window, runs
+// start-up and the endless scene sequence, and turns the ways it can end into
+// an exit status.
+#pragma once
+
+#include <string>
+
+namespace voltaro {
+
+struct RunOptions {
+  // When set, every frame's start (scene, FrameTime, and the monotonic clock
+  // in microseconds) is appended to this file, one line per frame.
+  std::string frameLogPath;
+};
+
+// 0 when the player closed the window; 1 after a fatal error, which has been
+// reported in a message box and on standard error.
+int RunGame(const RunOptions& options);
+
+}  // namespace voltaro

@@ -1,0 +1,90 @@
+// The game's window logic without the window: start-up (Form_Load), the
+// endless scene sequence (MainR) and its scenes, the title screen (OpeningR),
+// play (GameR) and the game-over screen (GameOver), and the end-of-frame wait
+// (WaitUntil). Everything outside goes through a Shell, so the scene tests
+// drive the very same code with a scripted clock and scripted keys.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "game/game_state.h"
+#include "game/platform.h"
+#include "game/random_source.h"
+#include "gfx/sprites.h"
+#include "gfx/surface.h"
+#include "shell.h"
+
+namespace voltaro {
+
+// Frame periods in milliseconds, counted from the start of one frame.
+inline constexpr std::int32_t kTitlePeriodMs = 100;
+inline constexpr std::int32_t kPlayPeriodMs = 30;
+// The title prompt is hidden in one frame of this many.
+inline constexpr std::int16_t kBlinkCycle = 11;
+
+// Where the best score is kept between runs.
+struct HighScoreStore {
+  std::function<std::int32_t(const std::string& appDir)> read;
+  std::function<void(const std::string& appDir, std::int32_t hiScore)> write;
+};
+
+class Scenes final : public Platform, public KeySink {
+ public:
+  Scenes(Shell& shell, const Sprites& sprites, HighScoreStore store);
+
+  // Start-up: program directory, caption, random seed, playfield size, window
+  // size, best score, window shown, GameMode 0.
+  void Form_Load();
+
+  // Title, set-up, play, game over, and again; ends only by an exception
+  // (the window closed, or a fatal error during play).
+  [[noreturn]] void MainR();
+
+  void OpeningR();
+  void GameR();
+  void GameOver();
+
+  // Returns at the first clock reading strictly after `deadline`, handling
+  // events while it waits. A deadline already passed costs one clock reading
+  // and no pump.
+  void WaitUntil(std::int32_t deadline);
+
+  // Called with the scene's name ("title" or "play") and FrameTime at the
+  // start of every frame; used to measure frame pacing.
+  void SetFrameObserver(std::function<void(const char* scene, std::int32_t frameTime)> observer) {
+    frameObserver_ = std::move(observer);
+  }
+
+  GameState& Game() { return game_; }
+  std::int32_t HiScore() const { return hiScore_; }
+  void SetHiScore(std::int32_t hiScore) { hiScore_ = hiScore; }
+  const std::string& AppDir() const { return appDir_; }
+  std::int32_t FrameTime() const { return frameTime_; }
+
+  // Platform: what the game's rules call back into.
+  void PumpEvents() override;
+  float Random() override { return random_.Next(); }
+  void ShowImeMessage() override;
+
+  // KeySink: key events from the pump, handed to the game's key handlers.
+  void OnKeyDown(int keyCode) override;
+  void OnKeyUp(int keyCode) override;
+
+ private:
+  void StampFrame(const char* scene);
+
+  Shell& shell_;
+  const Sprites& sprites_;
+  HighScoreStore store_;
+  GameState game_;
+  Surface playfield_;
+  RandomSource random_{0};
+  std::string appDir_;
+  std::int32_t hiScore_ = 0;
+  std::int32_t frameTime_ = 0;
+  std::function<void(const char*, std::int32_t)> frameObserver_;
+};
+
+}  // namespace voltaro

@@ -1,0 +1,253 @@
+// The SDL side of the game's window. The playfield picture is copied 1:1 onto
+// the window's own surface (no renderer, no scaling); a copy of the last shown
+// picture repaints the window when it is exposed, so a repaint never shows a
+// half-drawn frame. Closing the window throws QuitRequested out of whatever
+// pump sees it.
+#include "sdl_platform.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <stdexcept>
+
+#include "clock.h"
+#include "game/keys.h"
+
+namespace voltaro {
+namespace {
+
+constexpr std::uint64_t kNsPerMs = 1'000'000;
+
+// The message shown when an input method has taken a key.
+constexpr const char* kImeMessage = "日本語入力モードをオフにしてください。";
+
+[[noreturn]] void ThrowSdlError(const std::string& what) {
+  throw std::runtime_error(what + ": " + SDL_GetError());
+}
+
+// The window icon: opaque where the mask is black, see-through elsewhere.
+SDL_Surface* MakeIcon(const SpritePair& icon) {
+  if (icon.image.width <= 0 || icon.image.height <= 0) return nullptr;
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, icon.image.width, icon.image.height, 32,
+                                                        SDL_PIXELFORMAT_ARGB8888);
+  if (surface == nullptr) return nullptr;
+  for (int y = 0; y < icon.image.height; ++y) {
+    auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) +
+                                                 static_cast<std::ptrdiff_t>(y) * surface->pitch);
+    for (int x = 0; x < icon.image.width; ++x) {
+      const bool opaque = icon.mask.At(x, y) == kBlack;
+      row[x] = (opaque ? 0xFF000000u : 0u) | (icon.image.At(x, y) & 0xFFFFFFu);
+    }
+  }
+  return surface;
+}
+
+}  // namespace
+
+int VirtualKeyFromSdl(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+  switch (key) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return kKeyEnter;
+    case SDLK_LEFT:
+      return kKeyLeft;
+    case SDLK_UP:
+      return kKeyUp;
+    case SDLK_RIGHT:
+      return kKeyRight;
+    case SDLK_DOWN:
+      return 40;
+    case SDLK_BACKSPACE:
+      return 8;
+    case SDLK_TAB:
+      return 9;
+    case SDLK_ESCAPE:
+      return 27;
+    case SDLK_SPACE:
+      return 32;
+    default:
+      return 0;
+  }
+}
+
+std::string AppDirFromBasePath(const char* basePath) {
+  std::string dir = (basePath != nullptr && basePath[0] != '\0') ? basePath : "./";
+  if (dir.back() != '/') dir += '/';
+  return dir;
+}
+
+std::uint64_t MonotonicNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u +
+         static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+SdlShell::SdlShell(const Sprites& sprites) {
+  // Copy the picture straight into the window's X image: no OpenGL context
+  // (which costs memory and, under a software rasteriser, processor time).
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) ThrowSdlError("cannot start SDL video");
+  const int width = std::max(1, sprites.picBack.width);
+  const int height = std::max(1, sprites.picBack.height);
+  window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                             SDL_WINDOW_HIDDEN);
+  if (window_ == nullptr) {
+    SDL_Quit();
+    ThrowSdlError("cannot open the window");
+  }
+  if (SDL_Surface* icon = MakeIcon(sprites.icon32)) {
+    SDL_SetWindowIcon(window_, icon);
+    SDL_FreeSurface(icon);
+  }
+  // An input method must not swallow the game keys: no text input at all.
+  SDL_StopTextInput();
+  lastShown_ = Surface(width, height, kBlack);
+  lastShownView_ = SDL_CreateRGBSurfaceWithFormatFrom(lastShown_.pixels.data(), width, height, 32,
+                                                      width * 4, SDL_PIXELFORMAT_RGB888);
+  if (lastShownView_ == nullptr) {
+    SDL_DestroyWindow(window_);
+    SDL_Quit();
+    ThrowSdlError("cannot make the picture surface");
+  }
+}
+
+SdlShell::~SdlShell() {
+  SDL_FreeSurface(lastShownView_);
+  SDL_DestroyWindow(window_);
+  SDL_Quit();
+}
+
+std::string SdlShell::AppDir() {
+  char* basePath = SDL_GetBasePath();
+  if (basePath == nullptr) {
+    std::cerr << "voltaro5: cannot find the program's directory (" << SDL_GetError()
+              << "); using the current directory\n";
+  }
+  std::string dir = AppDirFromBasePath(basePath);
+  SDL_free(basePath);
+  return dir;
+}
+
+std::uint64_t SdlShell::TimeOfDaySeed() {
+  return static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+}
+
+void SdlShell::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  SDL_SetWindowTitle(window_, caption.c_str());
+}
+
+void SdlShell::SetClientSize(int width, int height) {
+  SDL_SetWindowSize(window_, width, height);
+}
+
+void SdlShell::ShowWindow() {
+  SDL_ShowWindow(window_);
+  Present();
+}
+
+std::int32_t SdlShell::Now() {
+  return ClockFromMilliseconds(MonotonicNanoseconds() / kNsPerMs);
+}
+
+void SdlShell::PumpEvents(KeySink& keys) {
+  // Only what is pending now: events that arrive while these are handled wait
+  // for the next pump.
+  SDL_PumpEvents();
+  int pending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+  SDL_Event event;
+  while (pending-- > 0 &&
+         SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+    switch (event.type) {
+      case SDL_QUIT:
+        throw QuitRequested();
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) throw QuitRequested();
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          Present();
+        }
+        break;
+      case SDL_KEYDOWN:
+        // Held keys repeat as further key-downs, as the game expects.
+        if (const int code = VirtualKeyFromSdl(event.key.keysym.sym); code != 0) {
+          keys.OnKeyDown(code);
+        }
+        break;
+      case SDL_KEYUP:
+        if (const int code = VirtualKeyFromSdl(event.key.keysym.sym); code != 0) {
+          keys.OnKeyUp(code);
+        }
+        break;
+      case SDL_TEXTEDITING:
+        // An input method started composing despite text input being off.
+        if (event.edit.text[0] != '\0') keys.OnKeyDown(kKeyProcess);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void SdlShell::WaitForEventsUntil(std::int32_t tick) {
+  const std::uint64_t startNs = MonotonicNanoseconds();
+  const std::uint64_t startMs = startNs / kNsPerMs;
+  const std::int32_t ahead = ClockDiff(tick, ClockFromMilliseconds(startMs));
+  if (ahead <= 0) return;
+  // The moment the clock turns to `tick`.
+  const std::uint64_t targetNs = (startMs + static_cast<std::uint64_t>(ahead)) * kNsPerMs;
+  for (;;) {
+    const std::uint64_t nowNs = MonotonicNanoseconds();
+    if (nowNs >= targetNs) return;
+    const std::uint64_t leftNs = targetNs - nowNs;
+    if (leftNs > 2 * kNsPerMs) {
+      // The event queue's timeout has millisecond steps and may oversleep a
+      // little: stop it a millisecond short of the target.
+      const int timeoutMs = static_cast<int>(leftNs / kNsPerMs) - 1;
+      if (SDL_WaitEventTimeout(nullptr, timeoutMs) == 1) return;
+      continue;
+    }
+    // The last stretch: look at the queue, then sleep precisely in short
+    // steps, so the clock is read again right after it turns.
+    SDL_PumpEvents();
+    if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) return;
+    const std::uint64_t stepNs = std::min<std::uint64_t>(leftNs, kNsPerMs / 2);
+    timespec step{0, static_cast<long>(stepNs)};
+    nanosleep(&step, nullptr);
+  }
+}
+
+void SdlShell::WaitForEvent() {
+  SDL_WaitEvent(nullptr);
+}
+
+void SdlShell::Show(const Surface& picture) {
+  if (picture.width == lastShown_.width && picture.height == lastShown_.height) {
+    std::copy(picture.pixels.begin(), picture.pixels.end(), lastShown_.pixels.begin());
+  }
+  Present();
+}
+
+void SdlShell::Present() {
+  SDL_Surface* screen = SDL_GetWindowSurface(window_);
+  if (screen == nullptr) return;
+  SDL_BlitSurface(lastShownView_, nullptr, screen, nullptr);
+  SDL_UpdateWindowSurface(window_);
+}
+
+void SdlShell::ShowImeMessage() {
+  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption_.c_str(), kImeMessage, window_) != 0) {
+    std::cerr << "voltaro5: " << kImeMessage << '\n';
+  }
+}
+
+void ShowFatalErrorBox(const std::string& caption, const std::string& message) {
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), message.c_str(), nullptr);
+}
+
+}  // namespace voltaro
