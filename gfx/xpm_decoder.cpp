@@ -34,8 +34,8 @@ class LineSource {
       : lines_(lines), count_(count), name_(name) {}
 
   std::string_view Line(std::size_t i, const char* what) const {
-    if (lines_ == nullptr) Fail(name_, "no picture data");
     if (count_ && i >= *count_) Fail(name_, std::string("missing ") + what);
+    if (lines_ == nullptr) Fail(name_, "no picture data");
     const char* line = lines_[i];
     if (line == nullptr) Fail(name_, std::string("missing ") + what);
     return line;
