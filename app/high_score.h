@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace voltaro {
 
@@ -25,5 +26,19 @@ std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings);
 // file stays whole, one warning line naming the file and the reason goes to
 // `warnings`, and false is returned; the game goes on either way.
 bool WriteHighScore(const std::string& appDir, std::int32_t hiScore, std::ostream& warnings);
+
+// Why a stored value cannot serve as the best score.
+enum class HighScoreTextError { kNone, kEmpty, kNotANumber, kOutOfRange };
+
+struct HighScoreText {
+  std::int32_t score = 0;  // 0 unless error is kNone
+  HighScoreTextError error = HighScoreTextError::kNone;
+};
+
+// The stored text as a best score: blanks around it allowed, a decimal number
+// with an optional sign, fraction and exponent ("12.7", "-3.5", "1e3"),
+// floored toward minus infinity exactly (no rounding through a double), and
+// the result must fit in 32 signed bits.
+HighScoreText ParseHighScoreText(std::string_view text);
 
 }  // namespace voltaro

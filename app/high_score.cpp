@@ -1,0 +1,175 @@
+// The best score's home on disk: read once at start-up, written by the
+// game-over screen on each new record. A broken file never stops the game: the
+// best score starts at 0 and one warning line says what is wrong with which
+// file; the file itself is only ever replaced by a complete new record.
+#include "app/high_score.h"
+
+#include <cstddef>
+#include <optional>
+
+#include "app/profile_file.h"
+
+namespace voltaro {
+namespace {
+
+constexpr const char* kWarning = "voltaro5: warning: ";
+constexpr const char* kStartsAtZero = "; the best score starts at 0";
+
+// Values can be up to 1023 bytes of anything; a warning shows a short,
+// printable excerpt so that control bytes never reach the terminal.
+std::string Quoted(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out = "\"";
+  for (std::size_t i = 0; i < text.size() && i < kShown; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+      out.push_back(static_cast<char>(c));
+    } else if (c >= 0x20 && c < 0x7f) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      out.append("\\x").push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 0xf]);
+    }
+  }
+  out.push_back('"');
+  if (text.size() > kShown) out.append("...");
+  return out;
+}
+
+std::string FilePath(const std::string& appDir) {
+  if (appDir.empty() || appDir.back() == '/') return appDir + kHighScoreFile;
+  return appDir + "/" + kHighScoreFile;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+}  // namespace
+
+HighScoreText ParseHighScoreText(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  if (text.empty()) return {0, HighScoreTextError::kEmpty};
+  const HighScoreText notANumber{0, HighScoreTextError::kNotANumber};
+  const HighScoreText outOfRange{0, HighScoreTextError::kOutOfRange};
+
+  std::size_t at = 0;
+  bool negative = false;
+  if (text[at] == '+' || text[at] == '-') negative = text[at++] == '-';
+
+  // All mantissa digits in a row, and how many of them stand before the point.
+  std::string digits;
+  long long pointAt = 0;
+  while (at < text.size() && IsDigit(text[at])) digits.push_back(text[at++]);
+  pointAt = static_cast<long long>(digits.size());
+  if (at < text.size() && text[at] == '.') {
+    ++at;
+    while (at < text.size() && IsDigit(text[at])) digits.push_back(text[at++]);
+  }
+  if (digits.empty()) return notANumber;
+
+  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+    ++at;
+    bool negativeExponent = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+      negativeExponent = text[at++] == '-';
+    }
+    if (at >= text.size() || !IsDigit(text[at])) return notANumber;
+    // Saturate: beyond a billion the answer (0, out of range) no longer changes.
+    long long exponent = 0;
+    while (at < text.size() && IsDigit(text[at])) {
+      if (exponent < 1'000'000'000) exponent = exponent * 10 + (text[at] - '0');
+      ++at;
+    }
+    pointAt += negativeExponent ? -exponent : exponent;
+  }
+  if (at != text.size()) return notANumber;
+
+  // value = 0.<digits> x 10^pointAt, with the leading zeros taken off.
+  std::size_t first = 0;
+  while (first < digits.size() && digits[first] == '0') {
+    ++first;
+    --pointAt;
+  }
+  if (first == digits.size()) return {0, HighScoreTextError::kNone};  // zero, "-0" included
+  const std::string_view significant = std::string_view(digits).substr(first);
+  if (pointAt > 10) return outOfRange;  // at least 10^10
+
+  long long whole = 0;
+  bool fraction = false;
+  for (long long i = 0; i < static_cast<long long>(significant.size()); ++i) {
+    const int digit = significant[static_cast<std::size_t>(i)] - '0';
+    if (i < pointAt) {
+      whole = whole * 10 + digit;
+    } else if (digit != 0) {
+      fraction = true;
+    }
+  }
+  for (long long i = static_cast<long long>(significant.size()); i < pointAt; ++i) whole *= 10;
+
+  // Flooring: a negative number with a fraction goes one further down.
+  const long long floored = negative ? -whole - (fraction ? 1 : 0) : whole;
+  if (floored < INT32_MIN || floored > INT32_MAX) return outOfRange;
+  return {static_cast<std::int32_t>(floored), HighScoreTextError::kNone};
+}
+
+std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings) {
+  const std::string path = FilePath(appDir);
+  const ProfileFile file = ReadProfileFile(path);
+  if (file.state == ProfileFile::State::kMissing) return 0;
+  if (file.state == ProfileFile::State::kUnreadable) {
+    warnings << kWarning << path << ": cannot read the file (" << file.error << ")" << kStartsAtZero
+             << '\n';
+    return 0;
+  }
+
+  const std::optional<std::string> value =
+      FindProfileEntry(file.bytes, kHighScoreSection, kHighScoreKey);
+  if (!value) {
+    // A text file without the entry is simply a first start; a binary one is
+    // worth a word, as it is not what the game wrote there.
+    if (file.bytes.find('\0') != std::string::npos) {
+      warnings << kWarning << path << ": the file holds binary data and no " << kHighScoreKey
+               << " entry" << kStartsAtZero << '\n';
+    }
+    return 0;
+  }
+
+  const HighScoreText parsed = ParseHighScoreText(*value);
+  switch (parsed.error) {
+    case HighScoreTextError::kNone:
+      return parsed.score;
+    case HighScoreTextError::kEmpty:
+      warnings << kWarning << path << ": " << kHighScoreKey << " value is empty" << kStartsAtZero
+               << '\n';
+      break;
+    case HighScoreTextError::kNotANumber:
+      warnings << kWarning << path << ": " << kHighScoreKey << " value " << Quoted(*value)
+               << " is not a number" << kStartsAtZero << '\n';
+      break;
+    case HighScoreTextError::kOutOfRange:
+      warnings << kWarning << path << ": " << kHighScoreKey << " value " << Quoted(*value)
+               << " is outside -2147483648..2147483647" << kStartsAtZero << '\n';
+      break;
+  }
+  return 0;
+}
+
+bool WriteHighScore(const std::string& appDir, std::int32_t hiScore, std::ostream& warnings) {
+  const std::string path = FilePath(appDir);
+  const std::string value = std::to_string(hiScore);
+  std::string whyNot;
+  if (WriteProfileString(path, kHighScoreSection, kHighScoreKey, value, &whyNot)) return true;
+  warnings << kWarning << path << ": cannot store the best score " << value << ": " << whyNot
+           << '\n';
+  return false;
+}
+
+}  // namespace voltaro
