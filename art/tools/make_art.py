@@ -115,7 +115,7 @@ GLYPHS = {
     "'": ['X', 'X', 'X', '.', '.', '.', '.'],
     '(': ['..X', '.X.', 'X..', 'X..', 'X..', '.X.', '..X'],
     ')': ['X..', '.X.', '..X', '..X', '..X', '.X.', 'X..'],
-    '*': ['.....', 'X.X.X', '.XXX.', 'XXXXX', '.XXX.', 'X.X.X', '.....'],
+    '*': ['..X..', 'X.X.X', '.XXX.', '..X..', '.XXX.', 'X.X.X', '..X..'],
     '+': ['.....', '..X..', '..X..', 'XXXXX', '..X..', '..X..', '.....'],
     ',': ['..', '..', '..', '..', '..', '.X', 'X.'],
     '-': ['.....', '.....', '.....', 'XXXXX', '.....', '.....', '.....'],
@@ -215,11 +215,10 @@ def plate():
     for y in range(10):
         c.set(0, y, '#')
         c.set(79, y, '#')
-    # the web: diagonals between the inner flange lines, rows 3 to 6
-    for x0 in range(3, 77, 8):
-        for k in range(4):
-            c.set(x0 + k, 3 + k, '#')
-            c.set(x0 + 7 - k, 3 + k, '#') if x0 + 7 - k < 77 else None
+    # the web: a zigzag between the inner flange lines, rows 3 to 6
+    for x in range(3, 77):
+        t = (x - 3) % 8
+        c.set(x, 3 + (t if t < 4 else 7 - t), '#')
     for x in (2, 77):
         for y in range(3, 7):
             c.set(x, y, '#')
@@ -293,35 +292,37 @@ def arrow():
                 continue
             near_out = any(not inside(x + dx, y + dy)
                            for dx in range(-2, 3) for dy in range(-2, 3)
-                           if abs(dx) + abs(dy) <= 2)
+                           if dx * dx + dy * dy <= 4)
             if near_out:
                 c.set(x, y, '#')
     return c
 
 
 def enemy():
-    # A crawler seen from the front: a domed shell, angry eyes, fangs and
-    # three jointed legs a side, on an opaque black box.
+    # A crawler seen from the front: a domed shell with angry eyes and fangs,
+    # three jointed legs a side, all on an opaque black box.
     c = Canvas(34, 16, '.')
-    half = [
-        "    #            ",
-        "     #     ######",
-        "      #  ##      ",
-        " ##    ##        ",
-        "#  #  #    ##    ",
-        "#   ##    #..##  ",
-        "#   #     #....##",
-        "#  #  #   #......",
-        "  #  # #   #     ",
-        "  # #   ###  ####",
-        " #  #   #  ##  ##",
-        " #  #   #      # ",
-        "#  #     ####### ",
-        "#  #      # #  # ",
-        "   #           # ",
-        "                 ",
-    ]
-    c.stamp(symmetric(half))
+
+    def shell(x, y):
+        return 0 <= y <= 11 and ((x - 16.5) / 10.5) ** 2 + ((y - 7.5) / 6.8) ** 2 <= 1.0
+
+    outline_region(c, shell)
+    for y in range(16):
+        for x in range(17):
+            # the left eye; its brow slopes down towards the middle
+            if 9 <= x <= 14 and y <= 8 and y >= 4 + (x - 9) * 0.6:
+                c.set(x, y, '#')
+                c.set(33 - x, y, '#')
+    for x, y in ((12, 7), (13, 7), (12, 8)):
+        c.set(x, y, '.')
+        c.set(33 - x, y, '.')
+    legs = [[(8, 4), (4, 1), (0, 6)],
+            [(7, 8), (3, 6), (0, 13)],
+            [(9, 11), (6, 12), (3, 15)]]
+    fangs = [[(14, 11), (14, 13)], [(15, 11), (15, 12)], [(11, 12), (12, 14)]]
+    for pts in legs + fangs:
+        c.polyline(pts)
+        c.polyline([(33 - x, y) for x, y in pts])
     return c
 
 
@@ -345,10 +346,10 @@ def coin():
 
 def bullet_left():
     c = Canvas(9, 4)
-    c.stamp(["  #######",
+    c.stamp(["  ###### ",
              "##......#",
              "##......#",
-             "  #######"])
+             "  ###### "])
     return c
 
 
@@ -360,37 +361,45 @@ def transpose(canvas):
     return out
 
 
+# Narrower "V" and "5" than the font's, so that "V5" fits inside the icon's
+# frame with room to spare.
+ICON_GLYPHS = {
+    'V': ['X....X', 'X....X', 'X....X', '.X..X.', '.X..X.', '..XX..', '..XX..'],
+    '5': ['XXXXXX', 'X.....', 'XXXXX.', '.....X', '.....X', 'X....X', '.XXXX.'],
+}
+
+
 def icon(size):
-    # "V5" on a black tile framed in green.
+    # "V5" on a rounded black tile, green for the letters, dark green for the
+    # frame and a speed line beneath.
     c = Canvas(size, size)
-    r = 3 if size == 32 else 1
+    big = size == 32
+    r = 4 if big else 2
 
     def tile(x, y):
         if not (0 <= x < size and 0 <= y < size):
             return False
         dx = max(r - x, x - (size - 1 - r), 0)
         dy = max(r - y, y - (size - 1 - r), 0)
-        return dx * dx + dy * dy <= r * r + (1 if size == 32 else 0)
+        return dx * dx + dy * dy <= r * r
 
-    outline_region(c, tile, edge='g' if size == 16 else '#')
-    scale = 2 if size == 32 else 1
-    gw = 7 * scale
-    gap = 0 if size == 16 else 1
+    outline_region(c, tile, edge='g' if big else '.')
+    scale = 2 if big else 1
+    gap = 2
+    gw = 6 * scale
     ox = (size - (2 * gw + gap)) // 2
-    oy = (size - 7 * scale) // 2
+    oy = 6 if big else 3
     for n, ch in enumerate('V5'):
-        for gy, row in enumerate(GLYPHS[ch]):
+        for gy, row in enumerate(ICON_GLYPHS[ch]):
             for gx, px in enumerate(row):
                 if px == 'X':
                     for dy in range(scale):
                         for dx in range(scale):
                             c.set(ox + n * (gw + gap) + gx * scale + dx, oy + gy * scale + dy, '#')
-    if size == 32:
-        # a dark-green inner frame for depth
-        for k in range(2, size - 2):
-            for (x, y) in ((k, 2), (k, size - 3), (2, k), (size - 3, k)):
-                if c.get(x, y) == '.':
-                    c.set(x, y, 'g')
+    line_y = oy + 7 * scale + (2 if big else 1)
+    for x in range(ox, size - ox):
+        for dy in range(scale):
+            c.set(x, line_y + dy, 'g')
     return c
 
 
@@ -470,6 +479,32 @@ def preview(out_dir):
         page.stamp(text_line(text).rows(), 0, n * (CELL_H + 2))
     write_png(page, os.path.join(out_dir, 'text_1x.png'), 1)
     write_png(page, os.path.join(out_dir, 'text_3x.png'), 3)
+    write_png(scene(pics), os.path.join(out_dir, 'scene_1x.png'), 1)
+    write_png(scene(pics), os.path.join(out_dir, 'scene_2x.png'), 2)
+
+
+def scene(pics):
+    """A made-up moment of play at 1:1, to judge the pictures together."""
+    field = Canvas(250, 400, '.')
+
+    def put(name, x, y):
+        field.stamp(pics[name].rows(), x, y)
+
+    for i, (x, y) in enumerate([(20, 40), (150, 85), (60, 130), (170, 175), (10, 220),
+                                (120, 265), (40, 310), (160, 345), (90, 390)]):
+        put('plate', x, y)
+    put('enemy', 170, 159)
+    put('enemy', 30, 204)
+    for x, y in [(40, 100), (200, 120), (130, 230), (70, 280), (210, 300), (100, 60)]:
+        put('coin', x, y)
+    put('car', 80, 249)
+    put('bullet_left', 60, 255)
+    put('bullet_right', 130, 255)
+    put('bullet_up', 95, 225)
+    put('arrow', 200, 0)
+    field.stamp(text_line('HP:3').rows(), 0, 370, skip='.')
+    field.stamp(text_line('SCORE:1234').rows(), 0, 386, skip='.')
+    return field
 
 
 def main():
