@@ -270,4 +270,25 @@ TEST(Font, GlyphsKeepTheirMarginsAndAreAllDistinct) {
   }
 }
 
+// Strokes are two pixels wide throughout, so text has one even weight: every
+// green pixel of the sheet lies in some 2 x 2 block that is all green.
+TEST(Font, EveryStrokeIsAtLeastTwoPixelsWide) {
+  const Picture font = Parse(kFontXpm);
+  auto green = [&](int x, int y) {
+    return x >= 0 && y >= 0 && x < font.width && y < font.height && font.At(x, y) == kGreen;
+  };
+  for (int y = 0; y < font.height; ++y) {
+    for (int x = 0; x < font.width; ++x) {
+      if (!green(x, y)) continue;
+      bool inBlock = false;
+      for (int by = y - 1; by <= y; ++by)
+        for (int bx = x - 1; bx <= x; ++bx)
+          inBlock = inBlock || (green(bx, by) && green(bx + 1, by) && green(bx, by + 1) &&
+                                green(bx + 1, by + 1));
+      EXPECT_TRUE(inBlock) << "'" << static_cast<char>(kFirstCode + x / kCellW) << "' at "
+                           << x % kCellW << "," << y;
+    }
+  }
+}
+
 }  // namespace
