@@ -253,6 +253,11 @@ def car():
                     edge = not all(inside(x + dx, y + dy)
                                    for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
                     c.set(x, y, '#' if edge else '.')
+    # the door seam and handle
+    for y in range(7, 11):
+        c.set(17, y, '#')
+    c.set(19, 7, '#')
+    c.set(20, 7, '#')
     # headlight and tail light
     c.set(32, 8, '#')
     c.set(31, 8, '#')
