@@ -7,6 +7,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "frame_shots.h"
 #include "game/game_ready.h"
@@ -107,11 +108,26 @@ void RunSimulation(const Options& options, const std::vector<KeyEvent>& script, 
 }
 
 std::string SummaryLine(const RunSummary& summary) {
+  // Long soak runs play thousands of games: the line names the first ones
+  // and counts the rest.
+  constexpr std::size_t kListed = 50;
+  std::int64_t hits = 0, fell = 0, limit = 0;
+  for (const GameResult& result : summary.games) {
+    const std::string_view end = result.end;
+    hits += end == "hits";
+    fell += end == "fell";
+    limit += end == "limit";
+  }
   std::string line = "voltaro5-sim: games " + std::to_string(summary.games.size()) + ", frames " +
-                     std::to_string(summary.frames) + ", scores [";
-  for (std::size_t i = 0; i < summary.games.size(); ++i) {
+                     std::to_string(summary.frames) + ", ends hits " + std::to_string(hits) +
+                     " fell " + std::to_string(fell) + " limit " + std::to_string(limit) +
+                     ", scores [";
+  for (std::size_t i = 0; i < summary.games.size() && i < kListed; ++i) {
     if (i != 0) line += ", ";
     line += std::to_string(summary.games[i].score) + " " + summary.games[i].end;
+  }
+  if (summary.games.size() > kListed) {
+    line += ", and " + std::to_string(summary.games.size() - kListed) + " more";
   }
   line += "]";
   if (summary.imeMessages > 0) {
