@@ -384,7 +384,14 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
 
   if (old.state == ProfileFile::State::kRead) {
     struct stat info {};
-    if (::stat(target.c_str(), &info) == 0) ::fchmod(fd, info.st_mode & 07777);
+    // The new file takes the old one's owner and mode, so that a run with
+    // more rights does not take the file away from its owner. Best effort.
+    if (::stat(target.c_str(), &info) == 0) {
+      if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
+        // Only a privileged run may hand a file to another owner; then it is ours.
+      }
+      ::fchmod(fd, info.st_mode & 07777);
+    }
   }
   if (!WriteAll(fd, bytes, error)) {
     return Fail(whyNot, "cannot write " + tempPath + " (" + ErrnoText(error) + ")");

@@ -16,6 +16,7 @@ namespace voltaro {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using Error = HighScoreTextError;
 
 struct TextCase {
@@ -68,11 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"1e+", 0, Error::kNotANumber}, TextCase{"e5", 0, Error::kNotANumber},
         TextCase{"1.2.3", 0, Error::kNotANumber}, TextCase{"0x10", 0, Error::kNotANumber},
         TextCase{"&H10", 0, Error::kNotANumber}, TextCase{"inf", 0, Error::kNotANumber},
-        TextCase{"nan", 0, Error::kNotANumber},
-        TextCase{std::string("1\0"
-                             "2",
-                             3),
-                 0, Error::kNotANumber}));
+        TextCase{"nan", 0, Error::kNotANumber}, TextCase{"1\0002"s, 0, Error::kNotANumber}));
 
 class HighScoreFile : public testing::Test {
  protected:
@@ -128,30 +125,24 @@ TEST_P(HighScoreRead, StartsWithTheStoredScoreOrZeroAndOneWarning) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, HighScoreRead,
-    testing::Values(ReadCase{"Stored", "[VOLTARO ZIP 5]\r\nHighScore=1234\r\n", 1234, ""},
-                    ReadCase{"Fraction", "[VOLTARO ZIP 5]\nHighScore= 12.7 \n", 12, ""},
-                    ReadCase{"NegativeFraction", "[voltaro zip 5]\nhighscore=-3.5", -4, ""},
-                    ReadCase{"NoSection", "[Other]\nHighScore=5\n", 0, ""},
-                    ReadCase{"NoKey", "[VOLTARO ZIP 5]\nName=x\n", 0, ""},
-                    ReadCase{"EmptyFile", "", 0, ""},
-                    ReadCase{"Empty", "[VOLTARO ZIP 5]\nHighScore=\n", 0,
-                             "HighScore value is empty"},
-                    ReadCase{"Letters", "[VOLTARO ZIP 5]\nHighScore=abc\n", 0,
-                             "HighScore value \"abc\" is not a number"},
-                    ReadCase{"TooBig", "[VOLTARO ZIP 5]\nHighScore=2147483648\n", 0,
-                             "\"2147483648\" is outside -2147483648..2147483647"},
-                    ReadCase{"ControlBytesEscaped", "[VOLTARO ZIP 5]\nHighScore=\x1b[2J\x07\n", 0,
-                             "\"\\x1b[2J\\x07\" is not a number"},
-                    ReadCase{"LongValueShortened",
-                             "[VOLTARO ZIP 5]\nHighScore=" + std::string(3000, 'x') + "\n", 0,
-                             "\"" + std::string(40, 'x') + "\"... is not a number"},
-                    ReadCase{"BinaryJunk",
-                             std::string("\x7f"
-                                         "ELF\x02\x01\0\0\xff\xfe\n=\0",
-                                         14),
-                             0, "binary data"},
-                    ReadCase{"BinaryAroundAGoodEntry",
-                             std::string("\0\0\n[VOLTARO ZIP 5]\nHighScore=9\n\0", 33), 9, ""}),
+    testing::Values(
+        ReadCase{"Stored", "[VOLTARO ZIP 5]\r\nHighScore=1234\r\n", 1234, ""},
+        ReadCase{"Fraction", "[VOLTARO ZIP 5]\nHighScore= 12.7 \n", 12, ""},
+        ReadCase{"NegativeFraction", "[voltaro zip 5]\nhighscore=-3.5", -4, ""},
+        ReadCase{"NoSection", "[Other]\nHighScore=5\n", 0, ""},
+        ReadCase{"NoKey", "[VOLTARO ZIP 5]\nName=x\n", 0, ""}, ReadCase{"EmptyFile", "", 0, ""},
+        ReadCase{"Empty", "[VOLTARO ZIP 5]\nHighScore=\n", 0, "HighScore value is empty"},
+        ReadCase{"Letters", "[VOLTARO ZIP 5]\nHighScore=abc\n", 0,
+                 "HighScore value \"abc\" is not a number"},
+        ReadCase{"TooBig", "[VOLTARO ZIP 5]\nHighScore=2147483648\n", 0,
+                 "\"2147483648\" is outside -2147483648..2147483647"},
+        ReadCase{"ControlBytesEscaped", "[VOLTARO ZIP 5]\nHighScore=\x1b[2J\x07\n", 0,
+                 "\"\\x1b[2J\\x07\" is not a number"},
+        ReadCase{"LongValueShortened",
+                 "[VOLTARO ZIP 5]\nHighScore=" + std::string(3000, 'x') + "\n", 0,
+                 "\"" + std::string(40, 'x') + "\"... is not a number"},
+        ReadCase{"BinaryJunk", "\177ELF\002\001\000\000\377\376\n=\000"s, 0, "binary data"},
+        ReadCase{"BinaryAroundAGoodEntry", "\000\000\n[VOLTARO ZIP 5]\nHighScore=9\n\000"s, 9, ""}),
     [](const testing::TestParamInfo<ReadCase>& param) { return param.param.name; });
 
 TEST_F(HighScoreFile, DirectoryInPlaceOfTheFileWarnsAndStaysADirectory) {

@@ -19,6 +19,7 @@ namespace voltaro {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 struct LookupCase {
   const char* name;
@@ -59,18 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"SectionNameIsAPrefixOnly", "[VOLTARO ZIP 50]\nHighScore=5\n", std::nullopt},
         LookupCase{"ValueKeepsLaterEquals", "[VOLTARO ZIP 5]\nHighScore=1=2\n", "1=2"},
         LookupCase{"EmptyFile", "", std::nullopt},
-        LookupCase{"BinaryJunk",
-                   std::string("\x7f"
-                               "ELF\0\0\x01[\xff\n\0=\0",
-                               12),
-                   std::nullopt},
-        LookupCase{"NulInsideValue",
-                   std::string("[VOLTARO ZIP 5]\nHighScore=1\0"
-                               "2\n",
-                               30),
-                   std::string("1\0"
-                               "2",
-                               3)}),
+        LookupCase{"BinaryJunk", "\177ELF\000\000\001[\377\n\000=\000"s, std::nullopt},
+        LookupCase{"NulInsideValue", "[VOLTARO ZIP 5]\nHighScore=1\0002\n"s, "1\0002"s}),
     [](const testing::TestParamInfo<LookupCase>& param) { return param.param.name; });
 
 TEST(ProfileLookup, CutsLongValuesToTheClassicBuffer) {
@@ -140,8 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"BlankLinesOnly", "\n\n", "\n\n[VOLTARO ZIP 5]\nHighScore=900\n"},
         EditCase{"MixedEndingsFollowTheFirst", "[A]\r\nx=1\ny=2\n",
                  "[A]\r\nx=1\ny=2\n[VOLTARO ZIP 5]\r\nHighScore=900\r\n"},
-        EditCase{"BinaryJunkKeptAndSectionAppended", std::string("\x01\0\xfe", 3),
-                 std::string("\x01\0\xfe\n[VOLTARO ZIP 5]\nHighScore=900\n", 34)}),
+        EditCase{"BinaryJunkKeptAndSectionAppended", "\001\000\376"s,
+                 "\001\000\376\n[VOLTARO ZIP 5]\nHighScore=900\n"s}),
     [](const testing::TestParamInfo<EditCase>& param) { return param.param.name; });
 
 // ---- On disk ---------------------------------------------------------------
@@ -279,10 +270,7 @@ TEST_F(ProfileDisk, WriteRefusesTextThatWouldNotReadBack) {
        {std::tuple<std::string, std::string, std::string>{"VOLTARO ZIP 5", "HighScore", "1\n[X]"},
         {"VOLTARO ZIP 5", "High=Score", "1"},
         {"A]B", "HighScore", "1"},
-        {"VOLTARO ZIP 5", "HighScore",
-         std::string("1\0"
-                     "2",
-                     3)}}) {
+        {"VOLTARO ZIP 5", "HighScore", "1\0002"s}}) {
     EXPECT_FALSE(WriteProfileString(path_, section, key, value)) << key << " " << value;
   }
   EXPECT_EQ(Get(path_), "[VOLTARO ZIP 5]\nHighScore=1\n");
