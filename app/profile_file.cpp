@@ -26,9 +26,15 @@ struct Line {
   std::size_t end;
 };
 
+// A file saved by a text editor may start with a UTF-8 byte order mark; it
+// belongs to no line's text, but is kept in place like every other byte.
+std::size_t ByteOrderMarkLength(std::string_view bytes) {
+  return bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
 std::vector<Line> SplitLines(std::string_view bytes) {
   std::vector<Line> lines;
-  std::size_t begin = 0;
+  std::size_t begin = ByteOrderMarkLength(bytes);
   while (begin < bytes.size()) {
     const std::size_t newline = bytes.find('\n', begin);
     if (newline == std::string_view::npos) {
@@ -242,7 +248,7 @@ std::string SetProfileEntry(std::string_view bytes, std::string_view section, st
   const std::optional<SectionSpan> span = FindSection(bytes, lines, section);
   if (!span) {
     out.append(bytes);
-    if (!out.empty() && out.back() != '\n') out.append(newline);
+    if (out.size() > ByteOrderMarkLength(bytes) && out.back() != '\n') out.append(newline);
     out.append("[").append(section).append("]").append(newline);
     out.append(entry).append(newline);
     return out;
