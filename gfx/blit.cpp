@@ -54,8 +54,10 @@ std::uint32_t* PixelPtr(Surface& s, int x, int y) {
          static_cast<std::size_t>(x);
 }
 
+// The rows never overlap (a transfer within one picture works from a copy), so
+// the pointers are declared unaliased and the loops vectorise without checks.
 template <RasterOp op>
-void CombineRow(std::uint32_t* d, const std::uint32_t* s, int n) {
+void CombineRow(std::uint32_t* __restrict d, const std::uint32_t* __restrict s, int n) {
   for (int i = 0; i < n; ++i) {
     if constexpr (op == RasterOp::kSrcCopy) {
       d[i] = s[i] & kColourBits;
@@ -65,6 +67,11 @@ void CombineRow(std::uint32_t* d, const std::uint32_t* s, int n) {
       d[i] = (s[i] ^ d[i]) & kColourBits;
     }
   }
+}
+
+void MaskRow(std::uint32_t* __restrict d, const std::uint32_t* __restrict m,
+             const std::uint32_t* __restrict im, int n) {
+  for (int i = 0; i < n; ++i) d[i] = ((m[i] & ~d[i]) ^ im[i]) & kColourBits;
 }
 
 template <RasterOp op>
@@ -177,9 +184,7 @@ void DrawMasked(Surface& dst, const Surface& mask, const Surface& image, int sx,
     std::uint32_t* d = PixelPtr(dst, c.dx, c.dy + row);
     const std::uint32_t* m = PixelPtr(mask, c.sx, c.sy + row);
     const std::uint32_t* im = PixelPtr(image, c.sx, c.sy + row);
-    for (int i = 0; i < c.w; ++i) {
-      d[i] = ((m[i] & ~d[i]) ^ im[i]) & kColourBits;
-    }
+    MaskRow(d, m, im, c.w);
   }
 }
 
