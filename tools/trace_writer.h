@@ -22,13 +22,20 @@ struct TraceLine {
   const std::vector<float>* draws = nullptr;
 };
 
-// Appends one trace line, newline included, to `out`.
-void AppendTraceLine(std::string& out, const TraceLine& line, const GameState& game);
+// The most characters a trace line can take.
+std::size_t TraceLineBound(const TraceLine& line);
+
+// Writes one trace line, newline included, into `out`, which has room for
+// TraceLineBound(line) characters; returns the end of what it wrote.
+char* PutTraceLine(char* out, const TraceLine& line, const GameState& game);
+
+// The same line as a string.
+std::string TraceLineText(const TraceLine& line, const GameState& game);
 
 class TraceWriter {
  public:
   // Writes to `file`, which the caller keeps open (and closes) itself.
-  explicit TraceWriter(std::FILE* file) : file_(file) { line_.reserve(4096); }
+  explicit TraceWriter(std::FILE* file) : file_(file) {}
 
   void Write(const TraceLine& line, const GameState& game);
 
@@ -37,7 +44,7 @@ class TraceWriter {
 
  private:
   std::FILE* file_;
-  std::string line_;
+  std::vector<char> buffer_;
   bool ok_ = true;
 };
 

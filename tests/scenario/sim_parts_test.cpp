@@ -63,8 +63,7 @@ TEST(TraceLines, SetUpLineOfAFreshGameHasTheFixedKeyOrder) {
   game.CarX = 108;
   const std::vector<KeyEvent> events = {{1, true, 90}, {1, false, 37}};
   const std::vector<float> draws = {0.5f, 0.03125f};
-  std::string out;
-  AppendTraceLine(out, TraceLine{2, 7, 31, "limit", &events, &draws}, game);
+  const std::string out = TraceLineText(TraceLine{2, 7, 31, "limit", &events, &draws}, game);
   const std::string start =
       "{\"game\":2,\"frame\":7,\"tick\":31,\"mode\":1,\"end\":\"limit\","
       "\"events\":[[\"down\",90],[\"up\",37]],\"draws\":[0.5,0.03125],\"score\":0,\"hits\":0,"
