@@ -12,7 +12,6 @@
 #include "busy_frame_state.h"
 #include "gfx/frame_drawing.h"
 #include "gfx/image_file.h"
-#include "gfx/playfield.h"
 #include "gfx/sprites.h"
 #include "test_sprites.h"
 
@@ -56,29 +55,6 @@ TEST(GoldenFrame, BusyFrameMatchesTheStoredPicture) {
     FAIL() << differ << " pixels differ from " << kGolden << " (size " << expected.width << " x "
            << expected.height << "); this frame was written to " << actual;
   }
-}
-
-TEST(GoldenFrame, ArtworkLoadsAtTheSizesTheGameDrawsIt) {
-  if (!ArtworkPresent()) GTEST_SKIP() << "the artwork is not compiled in yet";
-  const Sprites s = LoadSprites();
-  struct Size {
-    const char* name;
-    const Surface& surface;
-    int w, h;
-  };
-  const Size sizes[] = {
-      {"picPlate", s.picPlate, 80, 10},         {"picBall", s.picBall.image, 34, 16},
-      {"picArrow", s.picArrow.image, 20, 32},   {"picEnemy", s.picEnemy.image, 34, 16},
-      {"picCoin", s.picCoin.image, 10, 10},     {"picBulletL", s.picBulletL.image, 9, 4},
-      {"picBulletR", s.picBulletR.image, 9, 4}, {"picBulletU", s.picBulletU.image, 4, 9},
-      {"picChar", s.picChar.mask, 1170, 14},    {"picBack", s.picBack, kPlayfieldW, kPlayfieldH},
-      {"icon32", s.icon32.mask, 32, 32},        {"icon16", s.icon16.image, 16, 16}};
-  for (const Size& size : sizes) {
-    EXPECT_EQ(size.surface.width, size.w) << size.name;
-    EXPECT_EQ(size.surface.height, size.h) << size.name;
-  }
-  // The enemy hides what it stands on: its mask is black everywhere.
-  for (std::uint32_t m : s.picEnemy.mask.pixels) ASSERT_EQ(m, kBlack);
 }
 
 }  // namespace

@@ -78,13 +78,6 @@ TEST_F(TextTest, DrawingTwiceEqualsDrawingOnceOverAnyBackground) {
   EXPECT_EQ(DifferentPixels(once, twice), 0);
 }
 
-TEST_F(TextTest, EmptyTextDrawsNothing) {
-  Surface s = Blank();
-  WriteText(s, sprites, 0, 0, "");
-  WriteTextSize(s, sprites, 0, 0, 2.0F, "");
-  EXPECT_EQ(DifferentPixels(s, Blank()), 0);
-}
-
 TEST_F(TextTest, SizeOneEqualsNaturalSize) {
   Surface natural = Blank();
   WriteText(natural, sprites, -7, 3, "Game Over @`_^");
@@ -150,10 +143,16 @@ TEST_F(TextTest, PositionOverflowSkipsOnlyTheGlyphsItHits) {
   // 1821 x 18, leaves the range: that glyph and all after it are skipped
   // rather than wrapping round or being placed with wider arithmetic.
   const std::string text(1830, '#');
-  Surface s = Blank();
-  WriteText(s, sprites, -32768, 0, text);
-  EXPECT_EQ(CountColour(s, kFontColour, 0, 0, 10, 14), 10 * 14);
-  EXPECT_EQ(CountColour(s, kFontColour, 10, 0, 250, 60), 0);
+  for (bool scaled : {false, true}) {
+    Surface s = Blank();
+    if (scaled) {
+      WriteTextSize(s, sprites, -32768, 0, 1.0F, text);
+    } else {
+      WriteText(s, sprites, -32768, 0, text);
+    }
+    EXPECT_EQ(CountColour(s, kFontColour, 0, 0, 10, 14), 10 * 14) << scaled;
+    EXPECT_EQ(CountColour(s, kFontColour, 10, 0, 250, 60), 0) << scaled;
+  }
 
   // Near the top end the sum overflows instead: from 32700 every glyph is
   // past the right edge anyway; what matters is that nothing is drawn and
@@ -162,14 +161,6 @@ TEST_F(TextTest, PositionOverflowSkipsOnlyTheGlyphsItHits) {
   WriteText(t, sprites, 32700, 0, text);
   WriteTextSize(t, sprites, 32700, 0, 2.0F, text);
   EXPECT_EQ(CountColour(t, kFontColour), 0);
-}
-
-TEST_F(TextTest, ScaledTextFromFarLeftStopsAtTheSameGlyph) {
-  const std::string text(1830, '#');
-  Surface s = Blank();
-  WriteTextSize(s, sprites, -32768, 0, 1.0F, text);
-  EXPECT_EQ(CountColour(s, kFontColour, 0, 0, 10, 14), 10 * 14);
-  EXPECT_EQ(CountColour(s, kFontColour, 10, 0, 250, 60), 0);
 }
 
 TEST_F(TextTest, VeryLongTextIsSafe) {
