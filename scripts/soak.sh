@@ -47,13 +47,16 @@ awk 'BEGIN {
 }' >"$work/keys.txt"
 
 for seed in 1 2 3 4; do
-  play --seed "$seed" --pilot "$seed" --games 6 --max-frames 15000 --trace /dev/null
+  play --seed "$seed" --pilot "$seed" --games 10 --max-frames 15000 --trace /dev/null
 done
 for seed in 5 6 7; do
-  play --seed "$seed" --bot "$seed" --games 300
+  play --seed "$seed" --bot "$seed" --games 500
 done
 play --seed 8 --pilot 8 --bot 8 --games 5 --max-frames 10000
 play --seed 9 --input "$work/keys.txt" --pilot 9 --games 20 --max-frames 3000
+# The drawing code too: cars above the top edge, at the walls, falling out.
+play --seed 10 --pilot 10 --bot 10 --games 3 --max-frames 2000 --render
+play --seed 11 --bot 11 --games 20 --shots "$work/shots" --every 50
 
 if [ "$total" -lt "$min_frames" ]; then
   echo "soak: only $total frames played, at least $min_frames wanted" >&2
