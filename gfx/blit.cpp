@@ -97,16 +97,21 @@ void Combine(Surface& dst, const Surface& src, const Clip& c, RasterOp op) {
   }
 }
 
-std::uint32_t CombinePixel(std::uint32_t d, std::uint32_t s, RasterOp op) {
-  switch (op) {
-    case RasterOp::kSrcCopy:
-      return s & kColourBits;
-    case RasterOp::kSrcErase:
-      return s & ~d & kColourBits;
-    case RasterOp::kSrcInvert:
-      return (s ^ d) & kColourBits;
+// One destination row of a stretching transfer; columns[k] is the source
+// column of destination pixel k, or -1 where it lies outside the source.
+template <RasterOp op>
+void StretchRow(std::uint32_t* d, const std::uint32_t* sourceRow, const std::vector<int>& columns) {
+  for (std::size_t k = 0; k < columns.size(); ++k) {
+    if (columns[k] < 0) continue;
+    const std::uint32_t s = sourceRow[columns[k]];
+    if constexpr (op == RasterOp::kSrcCopy) {
+      d[k] = s & kColourBits;
+    } else if constexpr (op == RasterOp::kSrcErase) {
+      d[k] = s & ~d[k] & kColourBits;
+    } else {
+      d[k] = (s ^ d[k]) & kColourBits;
+    }
   }
-  return d;
 }
 
 }  // namespace
@@ -146,15 +151,22 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
     const std::int64_t column = sx + i * sw / w;
     sourceColumn.push_back(column >= 0 && column < src.width ? static_cast<int>(column) : -1);
   }
+  const auto firstX = static_cast<int>(x + iFirst);
   for (std::int64_t j = jFirst; j < jLast; ++j) {
     const std::int64_t row = sy + j * sh / h;
     if (row < 0 || row >= src.height) continue;
-    const int dy = static_cast<int>(y + j);
-    for (std::int64_t i = iFirst; i < iLast; ++i) {
-      const int column = sourceColumn[static_cast<std::size_t>(i - iFirst)];
-      if (column < 0) continue;
-      std::uint32_t& d = dst.At(static_cast<int>(x + i), dy);
-      d = CombinePixel(d, src.At(column, static_cast<int>(row)), op);
+    std::uint32_t* d = PixelPtr(dst, firstX, static_cast<int>(y + j));
+    const std::uint32_t* s = PixelPtr(src, 0, static_cast<int>(row));
+    switch (op) {
+      case RasterOp::kSrcCopy:
+        StretchRow<RasterOp::kSrcCopy>(d, s, sourceColumn);
+        break;
+      case RasterOp::kSrcErase:
+        StretchRow<RasterOp::kSrcErase>(d, s, sourceColumn);
+        break;
+      case RasterOp::kSrcInvert:
+        StretchRow<RasterOp::kSrcInvert>(d, s, sourceColumn);
+        break;
     }
   }
 }
