@@ -1,0 +1,358 @@
+#!/usr/bin/env python3
+"""End-to-end tests of VOLTARO ZIP 5: the real program in a real X window
+under its own Xvfb, driven with xdotool, checked by screenshots against the
+pictures the game's own drawing code makes (voltaro5-e2e-frames) and by the
+bytes of the high-score file.
+
+    e2e_test.py --game voltaro5 --frames voltaro5-e2e-frames \\
+                --close voltaro5-e2e-close --ime-game voltaro5-e2e-ime CASE
+
+CASE is one of the functions named in CASES below; "all" runs every one.
+"""
+
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xsession import (CAPTION, HEIGHT, WIDTH, Failure, Game, XServer,  # noqa: E402
+                      check, wait_for, write_ppm, read_ppm)
+
+# A play frame lasts 30 ms; two screenshots this far apart lie in different
+# frames even when the clock or the capture is a little late.
+FRAME_GAP = 0.045
+# The highest score a game without keys could reach here: 5 s of frames and
+# every coin of the shaft collected.
+MAX_PLAIN_SCORE = 100000
+
+
+class Pictures:
+    """The expected pictures, drawn by the game's own code."""
+
+    def __init__(self, frames_exe):
+        self.exe = frames_exe
+        self.dir = tempfile.mkdtemp(prefix="voltaro5-e2e-frames-")
+        self.cache = {}
+
+    def expected(self, screen, number, flag):
+        key = (screen, number, flag)
+        if key not in self.cache:
+            path = os.path.join(self.dir, f"{screen}-{number}-{int(flag)}.ppm")
+            run_checked([self.exe, "write", screen, str(number), str(int(flag)), path])
+            width, height, rgb = read_ppm(path)
+            check((width, height) == (WIDTH, HEIGHT),
+                  f"expected {screen} picture is {width} x {height}")
+            self.cache[key] = rgb
+        return self.cache[key]
+
+    def title_phase(self, shot, hi_score):
+        """True or False for a title frame with or without the prompt; None
+        when the shot is no title frame for this best score."""
+        for prompt in (True, False):
+            if shot == self.expected("title", hi_score, prompt):
+                return prompt
+        return None
+
+    def find(self, screen, shot, low, high):
+        """(number, flag) of the picture of `screen` equal to the shot, or None."""
+        path = os.path.join(self.dir, "shot.ppm")
+        write_ppm(path, WIDTH, HEIGHT, shot)
+        result = subprocess.run([self.exe, "find", screen, path, str(low), str(high)],
+                                capture_output=True, text=True, timeout=30)
+        if result.returncode == 1:
+            return None
+        if result.returncode != 0:
+            raise Failure(f"voltaro5-e2e-frames find failed: {result.stderr.strip()}")
+        number, flag = result.stdout.split()
+        return int(number), flag == "1"
+
+
+def run_checked(args):
+    result = subprocess.run(args, capture_output=True, text=True, timeout=30)
+    if result.returncode != 0:
+        raise Failure(f"{' '.join(args)} failed ({result.returncode}): {result.stderr.strip()}")
+    return result.stdout
+
+
+def wait_title(game, pictures, hi_score, timeout=3.0):
+    """Waits for a title frame showing `hi_score`; returns the shot."""
+    last = {}
+
+    def probe():
+        last["shot"] = game.screenshot()
+        return pictures.title_phase(last["shot"], hi_score) is not None
+    try:
+        wait_for(f"the title screen with best score {hi_score}", probe, timeout)
+    except Failure:
+        found = pictures.find("title", last["shot"], -MAX_PLAIN_SCORE, MAX_PLAIN_SCORE)
+        saved = game.save(last["shot"], "not-title")
+        raise Failure(f"the window shows no title frame for best score {hi_score} "
+                      f"(title frame with best score {found[0]} instead)" if found else
+                      f"the window shows no title frame for best score {hi_score}; "
+                      f"last screenshot: {saved}")
+    return last["shot"]
+
+
+def start_play(game, pictures, hi_score):
+    """Presses Enter on the title screen and waits for the first play frame."""
+    wait_title(game, pictures, hi_score)
+    game.key("Return")
+    return wait_for("the first play frame after Enter",
+                    lambda: (lambda s: s if pictures.title_phase(s, hi_score) is None
+                             else None)(game.screenshot()), 3.0)
+
+
+def wait_game_over(game, pictures, timeout=15.0):
+    """Waits until the picture stops changing, then reads the game-over screen:
+    returns (score, new record shown)."""
+    previous = [game.screenshot(), time.monotonic()]
+
+    def still():
+        check(game.alive(), f"the game ended with status {game.process.returncode} "
+                            f"during play: {game.stderr_text()}")
+        shot = game.screenshot()
+        now = time.monotonic()
+        if shot != previous[0]:
+            previous[:] = [shot, now]
+            return None
+        # Play redraws every 30 ms: a picture unchanged for 10 frames is a
+        # screen that is drawn once.
+        return shot if now - previous[1] > 0.3 else None
+    shot = wait_for("the picture to settle on the game-over screen", still, timeout, 0.05)
+    found = pictures.find("gameover", shot, -MAX_PLAIN_SCORE, MAX_PLAIN_SCORE)
+    if found is None:
+        raise Failure("the settled picture is no game-over screen for any score from "
+                      f"{-MAX_PLAIN_SCORE} to {MAX_PLAIN_SCORE}: {game.save(shot, 'settled')}")
+    return found
+
+
+def ini_lines(game):
+    data = game.ini_bytes()
+    check(data is not None, f"{game.ini_path} does not exist")
+    text = data.decode()
+    check(re.fullmatch(r"([^\r\n]*\r?\n)*[^\r\n]*", text) is not None, "odd line ends")
+    return text.splitlines()
+
+
+# ---------------------------------------------------------------------------
+# The cases
+
+
+def case_window(args, x, pictures):
+    """Caption, client size, icon; no file is written at start-up."""
+    with Game(x, args.game) as game:
+        window = game.find_window()
+        check(x.run("xdotool", "getwindowname", str(window)).strip() == CAPTION,
+              "window caption")
+        info = x.run("xwininfo", "-id", str(window))
+        size = (int(re.search(r"Width: (\d+)", info).group(1)),
+                int(re.search(r"Height: (\d+)", info).group(1)))
+        check(size == (WIDTH, HEIGHT), f"client area is {size}, expected {(WIDTH, HEIGHT)}")
+        # The caption also in the modern UTF-8 property, which panels show.
+        net_name = x.run("xprop", "-id", str(window), "_NET_WM_NAME")
+        check(f'"{CAPTION}"' in net_name, f"_NET_WM_NAME is {net_name.strip()}")
+        icon = x.run("xprop", "-id", str(window), "-notype", "_NET_WM_ICON")
+        check("Icon (32 x 32)" in icon, "the window has no 32 x 32 icon")
+        wait_title(game, pictures, 0)
+        check(game.ini_bytes() is None, "start-up created the high-score file")
+        check(game.alive(), "the game ended on its own")
+
+
+def case_title_screen(args, x, pictures):
+    """The title screen is the game's own title frame for the stored best
+    score, and the prompt blinks off in one frame and back on."""
+    table = [
+        # (file text, best score shown)
+        (None, 0),
+        ("[VOLTARO ZIP 5]\nHighScore=4321\n", 4321),
+        ("[Other]\nHighScore=7\n\n[VOLTARO ZIP 5]\r\nHighScore=-5\r\n", -5),
+        ("[VOLTARO ZIP 5]\nHighScore= 12.7 \n", 12),
+        ("[VOLTARO ZIP 5]\nHighScore=2147483647\n", 2147483647),
+    ]
+    for ini, shown in table:
+        with Game(x, args.game, ini=ini) as game:
+            game.find_window()
+            wait_title(game, pictures, shown)
+            if shown == 0:
+                # Watch one blink cycle: both phases, and nothing else.
+                phases = set()
+                deadline = time.monotonic() + 2.5
+                while phases != {True, False} and time.monotonic() < deadline:
+                    shot = game.screenshot()
+                    phase = pictures.title_phase(shot, shown)
+                    check(phase is not None,
+                          f"a title frame differs from the drawn one: {game.save(shot, 'title')}")
+                    phases.add(phase)
+                    time.sleep(0.02)
+                check(phases == {True, False},
+                      f"saw only prompt phases {phases} in 2.5 s of title screen")
+            check(game.ini_bytes() == (ini.encode() if ini is not None else None),
+                  "start-up changed the high-score file")
+
+
+def case_play_to_game_over(args, x, pictures):
+    """Enter starts play, every frame differs from the last, the car rides the
+    starting plate out of the bottom, the game-over screen shows the score,
+    the file stores it, and the title screen shows it; a second game stores
+    only a better score."""
+    with Game(x, args.game) as game:
+        game.find_window()
+        first = start_play(game, pictures, 0)
+
+        # Frames change: screenshots more than one frame apart always differ.
+        shots = [(first, time.monotonic())]
+        for _ in range(8):
+            time.sleep(FRAME_GAP)
+            shots.append((game.screenshot(), time.monotonic()))
+        for (a, ta), (b, tb) in zip(shots, shots[1:]):
+            check(a != b, f"two play screenshots {1000 * (tb - ta):.0f} ms apart are equal: "
+                          f"{game.save(b, 'still-play')}")
+
+        score, new_record = wait_game_over(game, pictures)
+        check(score > 0, f"game-over score is {score}")
+        check(new_record, "the first score above 0 is not shown as a new best score")
+        check(ini_lines(game) == ["[VOLTARO ZIP 5]", f"HighScore={score}"],
+              f"high-score file holds {game.ini_bytes()!r}, expected score {score}")
+
+        # Back to the title screen, which shows the new best score.
+        game.key("Return")
+        wait_title(game, pictures, score)
+
+        # A second game: the file changes only for a strictly better score.
+        stored = game.ini_bytes()
+        start_play(game, pictures, score)
+        second, second_record = wait_game_over(game, pictures)
+        check(second_record == (second > score),
+              f"second score {second} after best {score}: new-record line shown is "
+              f"{second_record}")
+        expected = (f"[VOLTARO ZIP 5]\nHighScore={second}\n".encode() if second > score
+                    else stored)
+        check(ini_lines(game) == expected.decode().splitlines(),
+              f"after the second game the file holds {game.ini_bytes()!r}")
+        game.key("Return")
+        wait_title(game, pictures, max(score, second))
+        check(game.alive(), "the game ended on its own")
+
+
+def case_close_during_play(args, x, pictures):
+    """Closing the window ends the program with status 0 wherever it stands;
+    a game in progress stores nothing, whatever its score."""
+    ini = b"; kept as it is\n[Other]\nKey=1\n\n[VOLTARO ZIP 5]\nHighScore=3\n"
+    for scene in ("title", "play"):
+        with Game(x, args.game, ini=ini) as game:
+            window = game.find_window()
+            wait_title(game, pictures, 3)
+            if scene == "play":
+                start_play(game, pictures, 3)
+                # A score above the stored 3 (one point a frame).
+                time.sleep(0.3)
+                check(game.alive(), "the game ended during play")
+            x.run(args.close, str(window))
+            status = game.wait_exit(3.0)
+            check(status == 0, f"closing during {scene}: exit status {status}, "
+                               f"stderr {game.stderr_text()!r}")
+            check(game.ini_bytes() == ini,
+                  f"closing during {scene} changed the file to {game.ini_bytes()!r}")
+            leftovers = sorted(set(os.listdir(game.dir)) -
+                               {os.path.basename(game.exe), "Voltaro5.ini", "stdout.txt",
+                                "stderr.txt"})
+            check(not leftovers, f"files left beside the game: {leftovers}")
+
+
+def case_malformed_high_score_file(args, x, pictures):
+    """A high-score file the game cannot use: it still starts, with best score
+    0, a warning on stderr naming the file, and the file left alone."""
+    table = [
+        "[VOLTARO ZIP 5]\nHighScore=abc\n",
+        "[VOLTARO ZIP 5]\nHighScore=\n",
+        "[VOLTARO ZIP 5]\nHighScore=99999999999\n",
+        b"[VOLTARO ZIP 5]\nHighScore=\xff\xfe\x00\x01\n",
+    ]
+    for ini in table:
+        data = ini.encode() if isinstance(ini, str) else ini
+        with Game(x, args.game, ini=data) as game:
+            game.find_window()
+            wait_title(game, pictures, 0)
+            warning = game.stderr_text()
+            check("Voltaro5.ini" in warning, f"for {data!r} the warning is {warning!r}")
+            check(len(warning.strip().splitlines()) == 1,
+                  f"for {data!r} expected one warning line, got {warning!r}")
+            check(game.ini_bytes() == data, "start-up changed the malformed file")
+            check(game.alive(), "the game ended")
+
+
+def case_input_method_message(args, x, pictures):
+    """An input method composing during play brings up the message box; the
+    game stands still under it, and goes on once Return dismisses it."""
+    with Game(x, args.ime_game, stdin=subprocess.PIPE) as game:
+        game.find_window()
+        start_play(game, pictures, 0)
+        before = {w for w, _, _, _ in x.top_level_windows()}
+        game.process.stdin.write(b"ime\n")
+        game.process.stdin.flush()
+
+        def box():
+            check(game.alive(), f"the game ended: {game.stderr_text()}")
+            new = [w for w in x.top_level_windows()
+                   if w[0] not in before and x.is_viewable(w[0])]
+            return new[0] if new else None
+        box_id, box_name, box_w, box_h = wait_for("the message box", box, 3.0)
+        check(box_name == CAPTION, f"message box caption is {box_name!r}")
+        check(box_w > 0 and box_h > 0, "the message box has no size")
+
+        # The game waits for the box: its picture stays as it is.
+        frozen = game.screenshot()
+        time.sleep(0.2)
+        check(game.screenshot() == frozen, "the game went on while the message box was open")
+
+        game.key("Return", window=box_id)
+        wait_for("the message box to close", lambda: not x.is_viewable(box_id)
+                 if box_id in {w for w, _, _, _ in x.top_level_windows()} else True, 3.0)
+        # The box gone, the frames change again.
+        shots = [game.screenshot()]
+
+        def moving():
+            time.sleep(FRAME_GAP)
+            shots.append(game.screenshot())
+            return shots[-1] != shots[-2]
+        wait_for("play to go on after the message box", moving, 3.0, 0)
+        check(game.alive(), "the game ended after the message box")
+
+
+CASES = {name[len("case_"):]: fn for name, fn in globals().items()
+         if name.startswith("case_")}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--frames", required=True)
+    parser.add_argument("--close", required=True)
+    parser.add_argument("--ime-game", required=True)
+    parser.add_argument("case", choices=sorted(CASES) + ["all"])
+    args = parser.parse_args()
+    names = sorted(CASES) if args.case == "all" else [args.case]
+    pictures = Pictures(args.frames)
+    failed = []
+    try:
+        for name in names:
+            started = time.monotonic()
+            try:
+                with XServer() as x:
+                    CASES[name](args, x, pictures)
+                print(f"PASS {name} ({time.monotonic() - started:.1f} s)")
+            except Failure as failure:
+                print(f"FAIL {name}: {failure}")
+                failed.append(name)
+    finally:
+        shutil.rmtree(pictures.dir, ignore_errors=True)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
