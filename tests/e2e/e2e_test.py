@@ -19,6 +19,7 @@ import sys
 import tempfile
 import time
 
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import (CAPTION, HEIGHT, WIDTH, Failure, Game, XServer,  # noqa: E402
                       check, wait_for, write_ppm, read_ppm)

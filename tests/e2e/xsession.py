@@ -179,9 +179,11 @@ def write_ppm(path, width, height, rgb):
 
 class Game:
     """A copy of a game executable in a fresh directory, started on `xserver`.
-    `ini` is the text of a Voltaro5.ini to put beside it, or None for none."""
+    `ini` is the text of a Voltaro5.ini to put beside it, or None for none;
+    "{dir}" in `args` stands for that directory."""
 
-    def __init__(self, xserver, executable, ini=None, stdin=None, keep_on_failure=True):
+    def __init__(self, xserver, executable, ini=None, stdin=None, args=(),
+                 keep_on_failure=True):
         self.x = xserver
         self.dir = tempfile.mkdtemp(prefix="voltaro5-e2e-")
         self.keep_on_failure = keep_on_failure
@@ -195,7 +197,8 @@ class Game:
         self.started = time.monotonic()
         # Started from another directory: the high-score file must follow the
         # program, not the working directory.
-        self.process = subprocess.Popen([self.exe], cwd="/", env=xserver.env(),
+        command = [self.exe] + [arg.format(dir=self.dir) for arg in args]
+        self.process = subprocess.Popen(command, cwd="/", env=xserver.env(),
                                         stdin=stdin, stdout=self.stdout,
                                         stderr=self.stderr)
         self.window = None
@@ -269,7 +272,7 @@ class Game:
         self.stdout.close()
         self.stderr.close()
         if failed and self.keep_on_failure:
-            print(f"kept the game's directory for inspection: {self.dir}")
+            print(f"kept the game's directory to look at: {self.dir}")
         else:
             shutil.rmtree(self.dir, ignore_errors=True)
 

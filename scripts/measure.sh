@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Measures the running game in a private Xvfb and prints the figures: start-up
+# time to the first title frame, processor use on the title screen, during play
+# and on the game-over screen, play frame-start intervals (median, 99th
+# percentile) and peak resident memory.
+#
+#   scripts/measure.sh [BUILD_DIR] [measure.py options]
+#
+# BUILD_DIR defaults to build; the game with the frame log (voltaro5-pacing)
+# and the end-to-end helpers are built there first. Takes about half a minute.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=build
+if [[ $# -gt 0 && "$1" != -* ]]; then
+  build_dir=$1
+  shift
+fi
+if [[ ! -f "$build_dir/CMakeCache.txt" ]]; then
+  cmake -S . -B "$build_dir" >/dev/null
+fi
+cmake --build "$build_dir" -j2 --target voltaro5-pacing voltaro5-e2e-frames voltaro5-e2e-close \
+  >/dev/null
+exec python3 tests/e2e/measure.py "$build_dir" "$@"

@@ -1,0 +1,176 @@
+#!/usr/bin/env python3
+"""Measures the running game under its own Xvfb and prints the figures:
+
+  - start-up: from the program's launch to the start of its first title frame
+    (frame log, same monotonic clock), and to the title picture being on the
+    screen (screenshots polled every few milliseconds);
+  - processor use of the game process (utime + stime from /proc) on the
+    title screen, during play and on the game-over screen, as a share of one
+    core;
+  - the intervals between the starts of consecutive play frames (frame log):
+    median, 99th percentile, largest;
+  - peak resident memory (VmHWM) just before the window is closed.
+
+    measure.py BUILD_DIR [--title-seconds 3] [--play-seconds 10]
+                        [--game-over-seconds 10]
+
+It runs BUILD_DIR/voltaro5-pacing, the game that logs every frame's start,
+and reads the screen with the end-to-end tests' helpers. With no key pressed a game lasts about 4 s (the car rides the starting plate out of
+the bottom), so play is measured over the first 3.5 s of several games.
+"""
+
+import argparse
+import os
+import statistics
+import sys
+import time
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from e2e_test import Pictures, start_play, wait_game_over  # noqa: E402
+from xsession import Failure, Game, XServer, wait_for  # noqa: E402
+
+TICKS = os.sysconf("SC_CLK_TCK")
+PLAY_WINDOW = 3.5  # seconds of each no-key game that are surely still play
+
+
+def cpu_seconds(pid):
+    """utime + stime of a process, in seconds."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def status_kb(pid, key):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith(key + ":"):
+                return int(line.split()[1])
+    raise Failure(f"no {key} in /proc/{pid}/status")
+
+
+def read_log(path):
+    """The frame log, written out when the game ends: the (scene, FrameTime,
+    monotonic microseconds) of every frame, and the closing usage line."""
+    frames = []
+    end = {}
+    with open(path) as f:
+        for line in f:
+            words = line.split()
+            if len(words) == 3 and words[0] in ("title", "play"):
+                frames.append((words[0], int(words[1]), int(words[2])))
+            elif words and words[0] == "end":
+                end = {words[i]: int(words[i + 1]) for i in range(2, len(words) - 1, 2)}
+    if not frames:
+        raise Failure(f"{path} holds no frames")
+    return frames, end
+
+
+def percentile(values, share):
+    """The nearest-rank percentile."""
+    ordered = sorted(values)
+    rank = max(1, -(-len(ordered) * share // 100))
+    return ordered[int(rank) - 1]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("build_dir")
+    parser.add_argument("--title-seconds", type=float, default=3.0)
+    parser.add_argument("--play-seconds", type=float, default=10.0)
+    parser.add_argument("--game-over-seconds", type=float, default=10.0)
+    args = parser.parse_args()
+    pacing_game = os.path.join(args.build_dir, "voltaro5-pacing")
+    pictures = Pictures(os.path.join(args.build_dir, "tests/e2e/voltaro5-e2e-frames"))
+    close = os.path.join(args.build_dir, "tests/e2e/voltaro5-e2e-close")
+
+    with XServer() as x:
+        with Game(x, pacing_game, args=["{dir}/frames.log"]) as game:
+            log_path = os.path.join(game.dir, "frames.log")
+            game.find_window()
+            wait_for("the title picture", lambda: any(game.screenshot()), 5.0, 0.002)
+            # The picture was there at the latest by the time of this poll.
+            startup_screen_ms = (time.monotonic() - game.started) * 1000
+
+            # The title screen, left alone.
+            cpu0, t0 = cpu_seconds(game.process.pid), time.monotonic()
+            time.sleep(args.title_seconds)
+            cpu1, t1 = cpu_seconds(game.process.pid), time.monotonic()
+            title_time = t1 - t0
+            title_cpu = (cpu1 - cpu0) / title_time
+
+            # Play: the first PLAY_WINDOW seconds of as many games as it takes.
+            play_cpu = 0.0
+            play_time = 0.0
+            windows = []
+            while play_time < args.play_seconds:
+                start_play(game, pictures, 0 if not windows else best)
+                cpu0, t0 = cpu_seconds(game.process.pid), time.monotonic()
+                time.sleep(PLAY_WINDOW)
+                cpu1, t1 = cpu_seconds(game.process.pid), time.monotonic()
+                play_cpu += cpu1 - cpu0
+                play_time += t1 - t0
+                windows.append((t0, t1))
+                score, _ = wait_game_over(game, pictures)
+                best = score if len(windows) == 1 else max(best, score)
+                if play_time < args.play_seconds:
+                    game.key("Return")
+
+            # The game-over screen of the last game, left alone.
+            cpu0, t0 = cpu_seconds(game.process.pid), time.monotonic()
+            time.sleep(args.game_over_seconds)
+            cpu1, t1 = cpu_seconds(game.process.pid), time.monotonic()
+            over_time = t1 - t0
+            over_cpu = (cpu1 - cpu0) / over_time
+            peak_kb = status_kb(game.process.pid, "VmHWM")
+            xvfb_cpu = cpu_seconds(x.process.pid)
+            x.run(close, str(game.window))
+            status = game.wait_exit(5.0)
+            if status != 0:
+                raise Failure(f"the game ended with status {status} when closed")
+            frames, end = read_log(log_path)
+            launched_us = game.started * 1e6
+
+    # Every measured play window lies inside one game's play frames.
+    for t0, t1 in windows:
+        inside = [us for scene, _, us in frames if scene == "play" and t0 * 1e6 <= us]
+        if not inside or inside[0] > t0 * 1e6 + 40000 or max(inside) < t1 * 1e6 - 40000:
+            raise Failure("a measured play window was not all play")
+    # Pairs of play frames in a row: the gaps over a game-over screen have
+    # title frames between them and are left out.
+    intervals = [(u1 - u0) / 1000 for (s0, _, u0), (s1, _, u1) in zip(frames, frames[1:])
+                 if s0 == s1 == "play"]
+    title_intervals = [(u1 - u0) / 1000 for (s0, _, u0), (s1, _, u1)
+                       in zip(frames, frames[1:]) if s0 == s1 == "title"]
+    startup_log_ms = (frames[0][2] - launched_us) / 1000
+
+    print(f"start-up to the first title frame's start (frame log): {startup_log_ms:6.1f} ms"
+          "   (target <= 100)")
+    print(f"start-up to the title picture seen on the screen:      {startup_screen_ms:6.1f} ms")
+    print(f"processor use on the title screen ({title_time:.1f} s): "
+          f"{100 * title_cpu:.2f} % of one core")
+    print(f"processor use during play ({len(windows)} games, {play_time:.1f} s): "
+          f"{100 * play_cpu / play_time:.2f} % of one core   (target <= 5)")
+    print(f"processor use on the game-over screen ({over_time:.1f} s): "
+          f"{100 * over_cpu:.2f} % of one core   (target < 1)")
+    print(f"play frame-start intervals ({len(intervals)}): median "
+          f"{statistics.median(intervals):.2f} ms, p99 {percentile(intervals, 99):.2f} ms, "
+          f"max {max(intervals):.2f} ms   (target median 31, p99 <= 32)")
+    if title_intervals:
+        print(f"title frame-start intervals ({len(title_intervals)}): median "
+              f"{statistics.median(title_intervals):.2f} ms, "
+              f"max {max(title_intervals):.2f} ms")
+    print(f"peak resident memory (VmHWM): {peak_kb / 1024:.1f} MB   (target < 30)")
+    if end:
+        print(f"the game's own count at exit: user {end['user_us'] / 1e6:.2f} s, "
+              f"system {end['sys_us'] / 1e6:.2f} s, maxrss {end['maxrss_kb'] / 1024:.1f} MB")
+    print(f"Xvfb processor time over the whole run: {xvfb_cpu:.2f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except Failure as failure:
+        print(f"measure.py: {failure}", file=sys.stderr)
+        sys.exit(1)
