@@ -4,12 +4,15 @@
 //   voltaro5-e2e-frames write title HISCORE PROMPT OUT.ppm
 //   voltaro5-e2e-frames write gameover SCORE NEWRECORD OUT.ppm
 //   voltaro5-e2e-frames find title|gameover SHOT.ppm LOW HIGH
+//   voltaro5-e2e-frames locate SHOT.ppm
 //
 // "write" stores one picture as a binary PPM (PROMPT and NEWRECORD are 0 or 1).
 // "find" compares a screenshot (binary PPM of the 250 x 400 client area) with
 // every picture of that screen for a number from LOW to HIGH, both flag
 // values, and prints "NUMBER FLAG" of the first that is equal pixel for pixel;
-// exit status 1 when none is.
+// exit status 1 when none is. "locate" prints "car X Y" and "plate X Y" for
+// every place of a play screenshot where the car's picture (its opaque
+// pixels) or a whole plate stands, top-left corners in playfield pixels.
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -139,7 +142,57 @@ std::vector<std::uint32_t> Pixels(const std::string& rgb) {
   return pixels;
 }
 
+// True when the picture's pixels that `mask` marks opaque (black; all of
+// them without a mask) stand at (x, y) of the shot, clipped to the shot.
+bool StandsAt(const std::vector<std::uint32_t>& shot, int shotW, int shotH, const Surface& image,
+              const Surface* mask, int x, int y) {
+  int opaque = 0;
+  int compared = 0;
+  for (int v = 0; v < image.height; ++v) {
+    for (int u = 0; u < image.width; ++u) {
+      if (mask != nullptr && mask->At(u, v) != voltaro::kBlack) continue;
+      ++opaque;
+      const int sx = x + u;
+      const int sy = y + v;
+      if (sx < 0 || sx >= shotW || sy < 0 || sy >= shotH) continue;
+      if (shot[static_cast<std::size_t>(sy) * static_cast<std::size_t>(shotW) +
+               static_cast<std::size_t>(sx)] != image.At(u, v)) {
+        return false;
+      }
+      ++compared;
+    }
+  }
+  // At least half the picture on the screen, so an edge sliver is no find.
+  return compared > 0 && 2 * compared >= opaque;
+}
+
+void Locate(const Sprites& sprites, const std::vector<std::uint32_t>& shot, int w, int h) {
+  const voltaro::SpritePair& car = sprites.picBall;
+  for (int y = -car.image.height; y < h; ++y) {
+    for (int x = -car.image.width; x < w; ++x) {
+      if (StandsAt(shot, w, h, car.image, &car.mask, x, y)) {
+        std::cout << "car " << x << ' ' << y << '\n';
+      }
+    }
+  }
+  const Surface& plate = sprites.picPlate;
+  for (int y = -plate.height; y < h; ++y) {
+    for (int x = -plate.width; x < w; ++x) {
+      if (StandsAt(shot, w, h, plate, nullptr, x, y)) {
+        std::cout << "plate " << x << ' ' << y << '\n';
+      }
+    }
+  }
+}
+
 int Run(const std::vector<std::string>& args) {
+  if (args.size() == 2 && args[0] == "locate") {
+    const Sprites sprites = voltaro::LoadSprites();
+    const int w = sprites.picBack.width;
+    const int h = sprites.picBack.height;
+    Locate(sprites, Pixels(ReadPpm(args[1], w, h)), w, h);
+    return 0;
+  }
   if (args.size() != 5) throw UsageError{"wrong number of arguments"};
   const std::string& verb = args[0];
   const std::string& screen = args[1];
@@ -182,7 +235,8 @@ int main(int argc, char** argv) {
   } catch (const UsageError& error) {
     std::cerr << "voltaro5-e2e-frames: " << error.message
               << "\nusage: voltaro5-e2e-frames write title|gameover NUMBER FLAG OUT.ppm\n"
-                 "       voltaro5-e2e-frames find title|gameover SHOT.ppm LOW HIGH\n";
+                 "       voltaro5-e2e-frames find title|gameover SHOT.ppm LOW HIGH\n"
+                 "       voltaro5-e2e-frames locate SHOT.ppm\n";
     return kExitUsage;
   } catch (const std::exception& error) {
     std::cerr << "voltaro5-e2e-frames: " << error.what() << '\n';
