@@ -275,7 +275,8 @@ def case_play_to_game_over(args, x, pictures):
     """Enter starts play, every frame differs from the last, the car rides the
     starting plate out of the bottom, the game-over screen shows the score,
     the file stores it, and the title screen shows it; a second game stores
-    only a better score; Enter held on the game-over screen starts a third."""
+    only a better score; Enter held on the game-over screen starts a third,
+    and closing the window during it leaves the file alone."""
     with Game(x, args.game) as game:
         game.find_window()
         first = start_play(game, pictures, 0)
@@ -315,7 +316,13 @@ def case_play_to_game_over(args, x, pictures):
                     game.screenshot()), 3.0)
         finally:
             x.run("xdotool", "keyup", "Return")
-        check(game.alive(), "the game ended on its own")
+
+        # Closed during that game: status 0 and the file as the last game left it.
+        stored = game.ini_bytes()
+        x.run(args.close, str(game.window))
+        status = game.wait_exit(3.0)
+        check(status == 0, f"closing during play: exit status {status}")
+        check(game.ini_bytes() == stored, "closing during play changed the file")
 
 
 def case_close_during_play(args, x, pictures):
@@ -365,33 +372,55 @@ def case_malformed_high_score_file(args, x, pictures):
             check(game.alive(), "the game ended")
 
 
+def open_and_dismiss_ime_box(x, game):
+    """Makes the input method compose, checks the message box that comes up
+    and that the game stands still under it, then dismisses it with Return."""
+    before = {w for w, _, _, _ in x.top_level_windows()}
+    game.process.stdin.write(b"ime\n")
+    game.process.stdin.flush()
+
+    def box():
+        check(game.alive(), f"the game ended: {game.stderr_text()}")
+        new = [w for w in x.top_level_windows() if w[0] not in before and x.is_viewable(w[0])]
+        return new[0] if new else None
+    box_id, box_name, box_w, box_h = wait_for("the message box", box, 3.0)
+    check(box_name == CAPTION, f"message box caption is {box_name!r}")
+    check(box_w > 0 and box_h > 0, "the message box has no size")
+    transient = x.run("xprop", "-id", str(box_id), "WM_TRANSIENT_FOR")
+    check(f"{game.window:#x}" in transient,
+          f"the message box does not belong to the game's window: {transient.strip()}")
+
+    # The game waits for the box: its picture stays as it is.
+    frozen = game.screenshot()
+    time.sleep(0.25)
+    check(game.screenshot() == frozen, "the game went on while the message box was open")
+
+    game.key("Return", window=box_id)
+    wait_for("the message box to close", lambda: not x.is_viewable(box_id), 3.0)
+
+
 def case_input_method_message(args, x, pictures):
-    """An input method composing during play brings up the message box; the
-    game stands still under it, and goes on once Return dismisses it."""
+    """An input method composing brings up the message box, on the title
+    screen and during play; the game stands still under it, and goes on
+    where it stood once Return dismisses it (that Return reaches only the
+    box, so it does not start a game). Closing the window on the game-over
+    screen keeps the record just written."""
     with Game(x, args.ime_game, stdin=subprocess.PIPE) as game:
         game.find_window()
+        wait_title(game, pictures, 0)
+        open_and_dismiss_ime_box(x, game)
+        # Still the title screen: both blink phases come round without play.
+        phases = set()
+        deadline = time.monotonic() + 2.5
+        while phases != {True, False} and time.monotonic() < deadline:
+            phase = pictures.title_phase(game.screenshot(), 0)
+            check(phase is not None, "the title screen went away after the message box")
+            phases.add(phase)
+            time.sleep(0.02)
+        check(phases == {True, False}, "the title screen stopped blinking after the box")
+
         start_play(game, pictures, 0)
-        before = {w for w, _, _, _ in x.top_level_windows()}
-        game.process.stdin.write(b"ime\n")
-        game.process.stdin.flush()
-
-        def box():
-            check(game.alive(), f"the game ended: {game.stderr_text()}")
-            new = [w for w in x.top_level_windows()
-                   if w[0] not in before and x.is_viewable(w[0])]
-            return new[0] if new else None
-        box_id, box_name, box_w, box_h = wait_for("the message box", box, 3.0)
-        check(box_name == CAPTION, f"message box caption is {box_name!r}")
-        check(box_w > 0 and box_h > 0, "the message box has no size")
-
-        # The game waits for the box: its picture stays as it is.
-        frozen = game.screenshot()
-        time.sleep(0.2)
-        check(game.screenshot() == frozen, "the game went on while the message box was open")
-
-        game.key("Return", window=box_id)
-        wait_for("the message box to close", lambda: not x.is_viewable(box_id)
-                 if box_id in {w for w, _, _, _ in x.top_level_windows()} else True, 3.0)
+        open_and_dismiss_ime_box(x, game)
         # The box gone, the frames change again.
         shots = [game.screenshot()]
 
@@ -400,7 +429,18 @@ def case_input_method_message(args, x, pictures):
             shots.append(game.screenshot())
             return shots[-1] != shots[-2]
         wait_for("play to go on after the message box", moving, 3.0, 0)
-        check(game.alive(), "the game ended after the message box")
+
+        # The game plays on to its end; closing the window on the game-over
+        # screen ends the program and keeps the record just written.
+        score, new_record = wait_game_over(game, pictures)
+        check(new_record and score > 0, f"game-over screen: score {score}, record {new_record}")
+        stored = game.ini_bytes()
+        check(ini_lines(game) == ["[VOLTARO ZIP 5]", f"HighScore={score}"],
+              f"high-score file holds {stored!r}, expected score {score}")
+        x.run(args.close, str(game.window))
+        status = game.wait_exit(3.0)
+        check(status == 0, f"closing on the game-over screen: exit status {status}")
+        check(game.ini_bytes() == stored, "closing on the game-over screen changed the file")
 
 
 CASES = {name[len("case_"):]: fn for name, fn in globals().items()
