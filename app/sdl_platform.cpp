@@ -46,7 +46,18 @@ SDL_Surface* MakeIcon(const SpritePair& icon) {
 
 }  // namespace
 
-int VirtualKeyFromSdl(SDL_Keycode key) {
+int VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode) {
+  switch (scancode) {
+    case SDL_SCANCODE_LANG1:           // Hangul / English
+    case SDL_SCANCODE_LANG2:           // Hanja
+    case SDL_SCANCODE_LANG3:           // Katakana
+    case SDL_SCANCODE_LANG4:           // Hiragana
+    case SDL_SCANCODE_LANG5:           // Zenkaku / Hankaku
+    case SDL_SCANCODE_INTERNATIONAL2:  // Katakana / Hiragana
+      return kKeyProcess;
+    default:
+      break;
+  }
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
   switch (key) {
@@ -106,6 +117,9 @@ SdlShell::SdlShell(const Sprites& sprites) {
   }
   // An input method must not swallow the game keys: no text input at all.
   SDL_StopTextInput();
+  // ... but should an input method start composing all the same, hear of it,
+  // so the player can be asked to switch it off.
+  SDL_EventState(SDL_TEXTEDITING, SDL_ENABLE);
   lastShown_ = Surface(width, height, kBlack);
   lastShownView_ = SDL_CreateRGBSurfaceWithFormatFrom(lastShown_.pixels.data(), width, height, 32,
                                                       width * 4, SDL_PIXELFORMAT_RGB888);
@@ -175,12 +189,14 @@ void SdlShell::PumpEvents(KeySink& keys) {
         break;
       case SDL_KEYDOWN:
         // Held keys repeat as further key-downs, as the game expects.
-        if (const int code = VirtualKeyFromSdl(event.key.keysym.sym); code != 0) {
+        if (const int code = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
+            code != 0) {
           keys.OnKeyDown(code);
         }
         break;
       case SDL_KEYUP:
-        if (const int code = VirtualKeyFromSdl(event.key.keysym.sym); code != 0) {
+        if (const int code = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
+            code != 0) {
           keys.OnKeyUp(code);
         }
         break;

@@ -18,8 +18,10 @@ namespace voltaro {
 
 // The virtual-key code of an SDL key: Enter and keypad Enter 13, the arrows
 // 37 to 40, letters 65 to 90, digits 48 to 57, a few others with their own
-// codes; 0 for keys the game has no code for.
-int VirtualKeyFromSdl(SDL_Keycode key);
+// codes; the keys that switch a Japanese or Korean input method on come as
+// 229, the code of a key an input method has taken. 0 for keys the game has
+// no code for.
+int VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode);
 
 // The program's directory from SDL's base path, always ending in '/'. Without
 // a base path, the current directory ("./").
