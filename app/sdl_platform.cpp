@@ -19,6 +19,9 @@ namespace voltaro {
 namespace {
 
 constexpr std::uint64_t kNsPerMs = 1'000'000;
+// How long before a deadline the sleep on the event queue ends; the rest is
+// slept in short precise steps.
+constexpr std::uint64_t kEarlyWakeMs = 2;
 
 // The message shown when an input method has taken a key.
 constexpr const char* kImeMessage = "日本語入力モードをオフにしてください。";
@@ -221,10 +224,10 @@ void SdlShell::WaitForEventsUntil(std::int32_t tick) {
     const std::uint64_t nowNs = MonotonicNanoseconds();
     if (nowNs >= targetNs) return;
     const std::uint64_t leftNs = targetNs - nowNs;
-    if (leftNs > 2 * kNsPerMs) {
-      // The event queue's timeout has millisecond steps and may oversleep a
-      // little: stop it a millisecond short of the target.
-      const int timeoutMs = static_cast<int>(leftNs / kNsPerMs) - 1;
+    if (leftNs > (kEarlyWakeMs + 1) * kNsPerMs) {
+      // The event queue's timeout has millisecond steps and may oversleep
+      // (more so on a busy machine): stop it short of the target.
+      const int timeoutMs = static_cast<int>(leftNs / kNsPerMs - kEarlyWakeMs);
       if (SDL_WaitEventTimeout(nullptr, timeoutMs) == 1) return;
       continue;
     }
