@@ -5,7 +5,8 @@ pictures the game's own drawing code makes (voltaro5-e2e-frames) and by the
 bytes of the high-score file.
 
     e2e_test.py --game voltaro5 --frames voltaro5-e2e-frames \\
-                --close voltaro5-e2e-close --ime-game voltaro5-e2e-ime CASE
+                --close voltaro5-e2e-close --ime-game voltaro5-e2e-ime \\
+                --busy voltaro5-e2e-busy CASE
 
 CASE is one of the functions named in CASES below; "all" runs every one.
 """
@@ -75,7 +76,6 @@ class Pictures:
         number, flag = result.stdout.split()
         return int(number), flag == "1"
 
-
     def locate(self, shot):
         """The cars and whole plates standing in a play screenshot: two lists
         of (x, y) top-left corners."""
@@ -107,10 +107,10 @@ def wait_title(game, pictures, hi_score, timeout=3.0):
     except Failure:
         found = pictures.find("title", last["shot"], -MAX_PLAIN_SCORE, MAX_PLAIN_SCORE)
         saved = game.save(last["shot"], "not-title")
-        raise Failure(f"the window shows no title frame for best score {hi_score} "
-                      f"(title frame with best score {found[0]} instead)" if found else
-                      f"the window shows no title frame for best score {hi_score}; "
-                      f"last screenshot: {saved}")
+        shows = (f"the title frame for best score {found[0]}" if found
+                 else f"something else ({saved})")
+        raise Failure(f"expected the title frame for best score {hi_score}, the window "
+                      f"shows {shows}")
     return last["shot"]
 
 
@@ -118,9 +118,11 @@ def start_play(game, pictures, hi_score):
     """Presses Enter on the title screen and waits for the first play frame."""
     wait_title(game, pictures, hi_score)
     game.key("Return")
-    return wait_for("the first play frame after Enter",
-                    lambda: (lambda s: s if pictures.title_phase(s, hi_score) is None
-                             else None)(game.screenshot()), 3.0)
+
+    def play_frame():
+        shot = game.screenshot()
+        return shot if pictures.title_phase(shot, hi_score) is None else None
+    return wait_for("the first play frame after Enter", play_frame, 3.0)
 
 
 def wait_game_over(game, pictures, timeout=15.0):
@@ -207,6 +209,22 @@ def check_plain_ride(samples):
     return plate_x
 
 
+def watch_blink(game, pictures, hi_score):
+    """Watches the title screen until the prompt has been seen on and off,
+    every screenshot one of the two title frames drawn by the game's code."""
+    phases = set()
+    deadline = time.monotonic() + 2.5
+    while phases != {True, False}:
+        check(time.monotonic() < deadline,
+              f"saw only prompt phases {phases} in 2.5 s of title screen")
+        shot = game.screenshot()
+        phase = pictures.title_phase(shot, hi_score)
+        check(phase is not None,
+              f"a title frame differs from the drawn one: {game.save(shot, 'title')}")
+        phases.add(phase)
+        time.sleep(0.02)
+
+
 def ini_lines(game):
     data = game.ini_bytes()
     check(data is not None, f"{game.ini_path} does not exist")
@@ -255,25 +273,14 @@ def case_title_screen(args, x, pictures):
             game.find_window()
             wait_title(game, pictures, shown)
             if shown == 0:
-                # Watch one blink cycle: both phases, and nothing else.
-                phases = set()
-                deadline = time.monotonic() + 2.5
-                while phases != {True, False} and time.monotonic() < deadline:
-                    shot = game.screenshot()
-                    phase = pictures.title_phase(shot, shown)
-                    check(phase is not None,
-                          f"a title frame differs from the drawn one: {game.save(shot, 'title')}")
-                    phases.add(phase)
-                    time.sleep(0.02)
-                check(phases == {True, False},
-                      f"saw only prompt phases {phases} in 2.5 s of title screen")
+                watch_blink(game, pictures, shown)
             check(game.ini_bytes() == (ini.encode() if ini is not None else None),
                   "start-up changed the high-score file")
 
 
 def case_play_to_game_over(args, x, pictures):
-    """Enter starts play, every frame differs from the last, the car rides the
-    starting plate out of the bottom, the game-over screen shows the score,
+    """Enter starts play, every frame differs from the last, the car rides a
+    plate out of the bottom, the game-over screen shows the score,
     the file stores it, and the title screen shows it; a second game stores
     only a better score; Enter held on the game-over screen starts a third,
     and closing the window during it leaves the file alone."""
@@ -311,9 +318,10 @@ def case_play_to_game_over(args, x, pictures):
         game.focus()
         x.run("xdotool", "keydown", "Return")
         try:
-            wait_for("play started by Enter's key repeat", lambda: (
-                lambda shot: shot != over and pictures.title_phase(shot, best) is None)(
-                    game.screenshot()), 3.0)
+            def playing():
+                shot = game.screenshot()
+                return shot != over and pictures.title_phase(shot, best) is None
+            wait_for("play started by Enter's key repeat", playing, 3.0)
         finally:
             x.run("xdotool", "keyup", "Return")
 
@@ -321,7 +329,8 @@ def case_play_to_game_over(args, x, pictures):
         stored = game.ini_bytes()
         x.run(args.close, str(game.window))
         status = game.wait_exit(3.0)
-        check(status == 0, f"closing during play: exit status {status}")
+        check(status == 0, f"closing during play: exit status {status}, "
+                           f"stderr {game.stderr_text()!r}")
         check(game.ini_bytes() == stored, "closing during play changed the file")
 
 
@@ -348,6 +357,29 @@ def case_close_during_play(args, x, pictures):
                                {os.path.basename(game.exe), "Voltaro5.ini", "stdout.txt",
                                 "stderr.txt"})
             check(not leftovers, f"files left beside the game: {leftovers}")
+
+
+def case_close_under_load(args, x, pictures):
+    """The close ends the program with status 0 and not a word on stderr also
+    while the X server is busy with other programs' requests, tried several
+    times: whatever the program still asks of the server on its way out must
+    not be about the window it has just destroyed."""
+    busy = [subprocess.Popen([args.busy, "30"], env=x.env()) for _ in range(3)]
+    try:
+        for attempt in range(1, 11):
+            with Game(x, args.game, keep_on_failure=False) as game:
+                window = game.find_window()
+                start_play(game, pictures, 0)
+                x.run(args.close, str(window))
+                status = game.wait_exit(5.0)
+                errors = game.stderr_text()
+                check(status == 0 and not errors,
+                      f"close {attempt} during play under load: exit status {status}, "
+                      f"stderr {errors!r}")
+    finally:
+        for process in busy:
+            process.kill()
+            process.wait()
 
 
 def case_malformed_high_score_file(args, x, pictures):
@@ -409,15 +441,8 @@ def case_input_method_message(args, x, pictures):
         game.find_window()
         wait_title(game, pictures, 0)
         open_and_dismiss_ime_box(x, game)
-        # Still the title screen: both blink phases come round without play.
-        phases = set()
-        deadline = time.monotonic() + 2.5
-        while phases != {True, False} and time.monotonic() < deadline:
-            phase = pictures.title_phase(game.screenshot(), 0)
-            check(phase is not None, "the title screen went away after the message box")
-            phases.add(phase)
-            time.sleep(0.02)
-        check(phases == {True, False}, "the title screen stopped blinking after the box")
+        # Still the title screen, blinking: that Return did not start a game.
+        watch_blink(game, pictures, 0)
 
         start_play(game, pictures, 0)
         open_and_dismiss_ime_box(x, game)
@@ -453,6 +478,7 @@ def main():
     parser.add_argument("--frames", required=True)
     parser.add_argument("--close", required=True)
     parser.add_argument("--ime-game", required=True)
+    parser.add_argument("--busy", required=True)
     parser.add_argument("case", choices=sorted(CASES) + ["all"])
     args = parser.parse_args()
     names = sorted(CASES) if args.case == "all" else [args.case]
