@@ -17,6 +17,7 @@
 #include "fake_shell.h"
 #include "game/game_ready.h"
 #include "game/keys.h"
+#include "game/run_time_error.h"
 
 namespace voltaro {
 namespace {
@@ -259,6 +260,15 @@ TEST(PlayScene, ClosingTheWindowEndsAtOnceWithoutStoringTheScore) {
   EXPECT_EQ(rig.scenes.Game().GameMode, kModePlaying);
   EXPECT_GT(rig.scenes.Game().Score, rig.scenes.HiScore());
   EXPECT_TRUE(rig.log.writes.empty());
+}
+
+TEST(PlayScene, ARunTimeErrorLeavesThePlaySceneInsteadOfBeingSwallowed) {
+  Rig rig(5000);
+  rig.scenes.Game().GameMode = kModePlaying;
+  GameReady(rig.scenes.Game(), rig.scenes);
+  rig.scenes.Game().Score = INT32_MAX;  // the first frame's point overflows
+  EXPECT_THROW(rig.scenes.GameR(), RunTimeError);
+  EXPECT_EQ(rig.shell.shown_.size(), 1u);
 }
 
 TEST(GameSetUp, KeysPumpedDuringPlatePlacementReachTheHandlersAndAreThenReset) {
