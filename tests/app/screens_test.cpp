@@ -35,7 +35,7 @@ Surface Written(const std::vector<Line>& lines) {
 TEST(CenteredX, OnAnOddWidthHalvesGoToTheEvenPixel) {
   EXPECT_EQ(CenteredX(251, 1), 116);  // 116.5
   EXPECT_EQ(CenteredX(253, 1), 118);  // 117.5
-  EXPECT_EQ(CenteredX(251, 14), -1);  // -0.5: wider than the playfield
+  EXPECT_EQ(CenteredX(247, 14), -2);  // -2.5: a line wider than the playfield
 }
 
 TEST(CreditLine, IsElevenCharactersTheFontCanDraw) {
