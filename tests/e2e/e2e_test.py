@@ -455,9 +455,19 @@ def open_and_dismiss_ime_box(x, game, trigger):
         check(game.alive(), f"the game ended: {game.stderr_text()}")
         new = [w for w in x.top_level_windows() if w[0] not in before and x.is_viewable(w[0])]
         return new[0] if new else None
-    box_id, box_name, box_w, box_h = wait_for("the message box", box, 3.0)
-    check(box_name == CAPTION, f"message box caption is {box_name!r}")
-    check(box_w > 0 and box_h > 0, "the message box has no size")
+    box_id = wait_for("the message box", box, 3.0)[0]
+    # The box may be mapped a moment before its caption is set.
+    names = []
+
+    def captioned():
+        names[:] = [w for w in x.top_level_windows() if w[0] == box_id]
+        return names and names[0][1] == CAPTION
+    try:
+        wait_for("the message box's caption", captioned, 2.0)
+    except Failure:
+        raise Failure(f"message box caption is {names[0][1] if names else None!r}, "
+                      f"expected {CAPTION!r}")
+    check(names[0][2] > 0 and names[0][3] > 0, "the message box has no size")
     transient = x.run("xprop", "-id", str(box_id), "WM_TRANSIENT_FOR")
     check(f"{game.window:#x}" in transient,
           f"the message box does not belong to the game's window: {transient.strip()}")
@@ -508,7 +518,8 @@ def case_input_method_key(args, x, pictures):
               f"high-score file holds {stored!r}, expected score {score}")
         x.run(args.close, str(game.window))
         status = game.wait_exit(3.0)
-        check(status == 0, f"closing on the game-over screen: exit status {status}")
+        check(status == 0, f"closing on the game-over screen: exit status {status}, "
+                           f"stderr {game.stderr_text()!r}")
         check(game.ini_bytes() == stored, "closing on the game-over screen changed the file")
 
 
