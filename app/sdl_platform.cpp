@@ -106,13 +106,22 @@ SdlShell::SdlShell(const Sprites& sprites) {
   // (which costs memory and, under a software rasteriser, processor time).
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) ThrowSdlError("cannot start SDL video");
+  // Without a display SDL falls back to drivers that show nothing; the game
+  // would then run unseen for ever. Only take them when asked for by name.
+  const char* current = SDL_GetCurrentVideoDriver();
+  const std::string driver = current != nullptr ? current : "";
+  if ((driver == "offscreen" || driver == "dummy") && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+    SDL_Quit();
+    throw std::runtime_error("no display to open the window on (is DISPLAY set?)");
+  }
   const int width = std::max(1, sprites.picBack.width);
   const int height = std::max(1, sprites.picBack.height);
   window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                              SDL_WINDOW_HIDDEN);
   if (window_ == nullptr) {
+    const std::string error = SDL_GetError();
     SDL_Quit();
-    ThrowSdlError("cannot open the window");
+    throw std::runtime_error("cannot open the window: " + error);
   }
   if (SDL_Surface* icon = MakeIcon(sprites.icon32)) {
     SDL_SetWindowIcon(window_, icon);
@@ -127,9 +136,10 @@ SdlShell::SdlShell(const Sprites& sprites) {
   lastShownView_ = SDL_CreateRGBSurfaceWithFormatFrom(lastShown_.pixels.data(), width, height, 32,
                                                       width * 4, SDL_PIXELFORMAT_RGB888);
   if (lastShownView_ == nullptr) {
+    const std::string error = SDL_GetError();
     SDL_DestroyWindow(window_);
     SDL_Quit();
-    ThrowSdlError("cannot make the picture surface");
+    throw std::runtime_error("cannot make the picture surface: " + error);
   }
 }
 
