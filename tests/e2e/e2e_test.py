@@ -77,15 +77,16 @@ class Pictures:
         return int(number), flag == "1"
 
     def locate(self, shot):
-        """The cars and whole plates standing in a play screenshot: two lists
-        of (x, y) top-left corners."""
+        """The cars, whole plates and bullets standing in a play screenshot:
+        lists of (x, y) top-left corners under "car", "plate", "bulletL",
+        "bulletR" and "bulletU"."""
         path = os.path.join(self.dir, "play.ppm")
         write_ppm(path, WIDTH, HEIGHT, shot)
-        found = {"car": [], "plate": []}
+        found = {kind: [] for kind in ("car", "plate", "bulletL", "bulletR", "bulletU")}
         for line in run_checked([self.exe, "locate", path]).splitlines():
             kind, x_text, y_text = line.split()
             found[kind].append((int(x_text), int(y_text)))
-        return found["car"], found["plate"]
+        return found
 
 
 def run_checked(args):
@@ -157,7 +158,8 @@ def watch_play(game, pictures, first):
     previous = first
     late = 0
     while True:
-        samples.append(pictures.locate(previous))
+        found = pictures.locate(previous)
+        samples.append((found["car"], found["plate"]))
         time.sleep(FRAME_GAP)
         shot = game.screenshot()
         if shot == previous:
@@ -186,7 +188,7 @@ def check_every_frame_shown(game, pictures, seconds=0.6):
     steps = []
     previous = None
     for shot in shots:
-        _, plates = pictures.locate(shot)
+        plates = pictures.locate(shot)["plate"]
         if previous is not None:
             columns = dict(previous)
             moves = sorted(y - columns[x] for x, y in plates if x in columns)
@@ -358,6 +360,84 @@ def case_play_to_game_over(args, x, pictures):
         check(status == 0, f"closing during play: exit status {status}, "
                            f"stderr {game.stderr_text()!r}")
         check(game.ini_bytes() == stored, "closing during play changed the file")
+
+
+def play_shot(game, pictures):
+    """The car (or None), the plates and the bullets above the status lines
+    (whose glyphs hold strokes shaped like bullets) of a play screenshot."""
+    found = pictures.locate(game.screenshot())
+    check(len(found["car"]) <= 1, f"more than one car: {found['car']}")
+    found["car"] = found["car"][0] if found["car"] else None
+    for kind in ("bulletL", "bulletR", "bulletU"):
+        found[kind] = [(x, y) for x, y in found[kind] if y + 9 <= STATUS_TOP]
+    return found
+
+
+def case_keys_reach_the_game(args, x, pictures):
+    """The game's keys from the X keyboard: Enter during play does not start
+    the game again, Up jumps from a plate, Z, V and D fire to the left, the right and
+    upward, and Right and Left steer."""
+    with Game(x, args.game) as game:
+        game.find_window()
+        start_play(game, pictures, 0)
+
+        # Ridden down far enough that the top of a jump (175.5 pixels up)
+        # stays on the screen.
+        def low_on_plate():
+            found = play_shot(game, pictures)
+            car = found["car"]
+            return (car and car[1] >= 190 and
+                    any(y == car[1] + 16 and -63 <= px - car[0] <= 17
+                        for px, y in found["plate"]) and car)
+        car = wait_for("the car to ride a plate down to y 190", low_on_plate, 5.0)
+        game.key("Return")
+        time.sleep(FRAME_GAP)
+        after = play_shot(game, pictures)["car"]
+        check(after is not None and after[1] >= car[1],
+              f"Enter during play moved the car from {car} to {after}")
+        car = after
+        game.key("Up")
+
+        def risen():
+            now = play_shot(game, pictures)["car"]
+            return now is not None and now[1] < car[1] - 8
+        wait_for("the car to jump", risen, 1.0)
+
+        for key, kind, where in (
+                ("z", "bulletL", lambda b, c: b[0] < c[0]),
+                ("v", "bulletR", lambda b, c: b[0] > c[0] + 17),
+                ("d", "bulletU", lambda b, c: b[1] < c[1])):
+            def fired():
+                found = play_shot(game, pictures)
+                return found["car"] and any(where(b, found["car"]) for b in found[kind])
+            # A bullet that hits an enemy at once may be gone before a
+            # screenshot sees it: a few presses, each after the cool-down.
+            for attempt in range(3):
+                game.key(key)
+                try:
+                    wait_for(f"a {kind} bullet after {key}", fired, 0.6)
+                    break
+                except Failure:
+                    if attempt == 2:
+                        raise
+
+        # Steering: held Right speeds the car up to the right, then held Left
+        # turns it round (no friction: it keeps its speed in between).
+        for key, sign, held in (("Right", 1, 0.1), ("Left", -1, 0.2)):
+            game.focus()
+            x.run("xdotool", "keydown", key)
+            time.sleep(held)
+            x.run("xdotool", "keyup", key)
+            cars = []
+
+            def moving_that_way():
+                car = play_shot(game, pictures)["car"]
+                check(car is not None, "the car left the screen while steering")
+                cars.append(car[0])
+                return len(cars) >= 2 and (cars[-1] - cars[-2]) * sign > 0
+            wait_for(f"the car to move {key.lower()}", moving_that_way, 1.0)
+        check(game.alive(), "the game ended")
+        check(game.ini_bytes() is None, "a file was written during play")
 
 
 def case_close_during_play(args, x, pictures):

@@ -10,9 +10,10 @@
 // "find" compares a screenshot (binary PPM of the 250 x 400 client area) with
 // every picture of that screen for a number from LOW to HIGH, both flag
 // values, and prints "NUMBER FLAG" of the first that is equal pixel for pixel;
-// exit status 1 when none is. "locate" prints "car X Y" and "plate X Y" for
-// every place of a play screenshot where the car's picture (its opaque
-// pixels) or a whole plate stands, top-left corners in playfield pixels.
+// exit status 1 when none is. "locate" prints "car X Y", "plate X Y" and
+// "bulletL|bulletR|bulletU X Y" for every place of a play screenshot where
+// the picture (its opaque pixels) stands, top-left corners in playfield
+// pixels.
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -167,19 +168,24 @@ bool StandsAt(const std::vector<std::uint32_t>& shot, int shotW, int shotH, cons
 }
 
 void Locate(const Sprites& sprites, const std::vector<std::uint32_t>& shot, int w, int h) {
-  const voltaro::SpritePair& car = sprites.picBall;
-  for (int y = -car.image.height; y < h; ++y) {
-    for (int x = -car.image.width; x < w; ++x) {
-      if (StandsAt(shot, w, h, car.image, &car.mask, x, y)) {
-        std::cout << "car " << x << ' ' << y << '\n';
-      }
-    }
-  }
-  const Surface& plate = sprites.picPlate;
-  for (int y = -plate.height; y < h; ++y) {
-    for (int x = -plate.width; x < w; ++x) {
-      if (StandsAt(shot, w, h, plate, nullptr, x, y)) {
-        std::cout << "plate " << x << ' ' << y << '\n';
+  struct Wanted {
+    const char* name;
+    const Surface& image;
+    const Surface* mask;  // null for a picture drawn opaque
+  };
+  const Wanted wanted[] = {
+      {"car", sprites.picBall.image, &sprites.picBall.mask},
+      {"plate", sprites.picPlate, nullptr},
+      {"bulletL", sprites.picBulletL.image, &sprites.picBulletL.mask},
+      {"bulletR", sprites.picBulletR.image, &sprites.picBulletR.mask},
+      {"bulletU", sprites.picBulletU.image, &sprites.picBulletU.mask},
+  };
+  for (const Wanted& picture : wanted) {
+    for (int y = -picture.image.height; y < h; ++y) {
+      for (int x = -picture.image.width; x < w; ++x) {
+        if (StandsAt(shot, w, h, picture.image, picture.mask, x, y)) {
+          std::cout << picture.name << ' ' << x << ' ' << y << '\n';
+        }
       }
     }
   }
