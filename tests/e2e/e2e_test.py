@@ -488,6 +488,30 @@ def case_close_under_load(args, x, pictures):
             process.wait()
 
 
+def case_no_display(args, x, pictures):
+    """Started where there is no display: a clear message and status 1
+    straight away, no window to wait for and no file written."""
+    directory = tempfile.mkdtemp(prefix="voltaro5-e2e-")
+    try:
+        exe = os.path.join(directory, "voltaro5")
+        shutil.copy2(args.game, exe)
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER")}
+        try:
+            result = subprocess.run([exe], env=env, cwd=directory, capture_output=True,
+                                    text=True, timeout=10)
+        except subprocess.TimeoutExpired:
+            raise Failure("without a display the game did not end within 10 s")
+        check(result.returncode == 1, f"exit status {result.returncode} without a display")
+        ours = [line for line in result.stderr.splitlines() if line.startswith("voltaro5:")]
+        check(len(ours) == 1 and "display" in ours[0].lower(),
+              f"expected one message about the display, got {result.stderr!r}")
+        check(sorted(os.listdir(directory)) == ["voltaro5"],
+              f"files written without a display: {os.listdir(directory)}")
+    finally:
+        shutil.rmtree(directory, ignore_errors=True)
+
+
 def case_malformed_high_score_file(args, x, pictures):
     """A high-score file the game cannot use: it still starts, with best score
     0, a warning on stderr naming the file, and the file left alone."""
