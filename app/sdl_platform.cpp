@@ -5,6 +5,8 @@
 // pump sees it.
 #include "sdl_platform.h"
 
+#include <SDL_syswm.h>
+#include <poll.h>
 #include <time.h>
 
 #include <algorithm>
@@ -132,6 +134,14 @@ SdlShell::SdlShell(const Sprites& sprites) {
   // ... but should an input method start composing all the same, hear of it,
   // so the player can be asked to switch it off.
   SDL_EventState(SDL_TEXTEDITING, SDL_ENABLE);
+  // Sleep on the X connection itself rather than in SDL's wait, whose wake-up
+  // message to the window can reach the X server after the window is gone
+  // when the game is closed, and then fails the program on its way out.
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+    xConnection_ = ConnectionNumber(info.info.x11.display);
+  }
   lastShown_ = Surface(width, height, kBlack);
   lastShownView_ = SDL_CreateRGBSurfaceWithFormatFrom(lastShown_.pixels.data(), width, height, 32,
                                                       width * 4, SDL_PIXELFORMAT_RGB888);
@@ -223,6 +233,23 @@ void SdlShell::PumpEvents(KeySink& keys) {
   }
 }
 
+bool SdlShell::EventPending() {
+  SDL_PumpEvents();
+  return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
+}
+
+void SdlShell::SleepOnEvents(int timeoutMs) {
+  // Pumping first moves everything the X library has already read into SDL's
+  // queue, so sleeping on the connection cannot miss an event.
+  if (EventPending()) return;
+  if (xConnection_ >= 0) {
+    pollfd connection{xConnection_, POLLIN, 0};
+    poll(&connection, 1, timeoutMs);  // a signal (the close by SIGTERM) ends it early too
+  } else {
+    SDL_WaitEventTimeout(nullptr, timeoutMs);
+  }
+}
+
 void SdlShell::WaitForEventsUntil(std::int32_t tick) {
   const std::uint64_t startNs = MonotonicNanoseconds();
   const std::uint64_t startMs = startNs / kNsPerMs;
@@ -235,16 +262,15 @@ void SdlShell::WaitForEventsUntil(std::int32_t tick) {
     if (nowNs >= targetNs) return;
     const std::uint64_t leftNs = targetNs - nowNs;
     if (leftNs > (kEarlyWakeMs + 1) * kNsPerMs) {
-      // The event queue's timeout has millisecond steps and may oversleep
-      // (more so on a busy machine): stop it short of the target.
-      const int timeoutMs = static_cast<int>(leftNs / kNsPerMs - kEarlyWakeMs);
-      if (SDL_WaitEventTimeout(nullptr, timeoutMs) == 1) return;
+      // The sleep's timeout has millisecond steps and may oversleep (more so
+      // on a busy machine): stop it short of the target.
+      SleepOnEvents(static_cast<int>(leftNs / kNsPerMs - kEarlyWakeMs));
+      if (EventPending()) return;
       continue;
     }
     // The last stretch: look at the queue, then sleep precisely in short
     // steps, so the clock is read again right after it turns.
-    SDL_PumpEvents();
-    if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) return;
+    if (EventPending()) return;
     const std::uint64_t stepNs = std::min<std::uint64_t>(leftNs, kNsPerMs / 2);
     timespec step{0, static_cast<long>(stepNs)};
     nanosleep(&step, nullptr);
@@ -252,7 +278,9 @@ void SdlShell::WaitForEventsUntil(std::int32_t tick) {
 }
 
 void SdlShell::WaitForEvent() {
-  SDL_WaitEvent(nullptr);
+  // Wake once a second all the same: cheap, and a close by signal that lands
+  // just before the sleep is not left waiting for a key.
+  while (!EventPending()) SleepOnEvents(1000);
 }
 
 void SdlShell::Show(const Surface& picture) {

@@ -53,11 +53,17 @@ class SdlShell final : public Shell {
 
  private:
   void Present();
+  // Pumps SDL's events and tells whether any is waiting to be handled.
+  bool EventPending();
+  // Sleeps until something arrives on the window system's connection or the
+  // timeout (in ms) runs out.
+  void SleepOnEvents(int timeoutMs);
 
   SDL_Window* window_ = nullptr;
   Surface lastShown_;
   SDL_Surface* lastShownView_ = nullptr;  // lastShown_'s pixels seen by SDL
   std::string caption_;
+  int xConnection_ = -1;  // the X server connection's file, when on X11
 };
 
 // A modal error box with the caption, also usable before or without a window;
