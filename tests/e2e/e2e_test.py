@@ -552,26 +552,26 @@ def open_and_dismiss_ime_box(x, game, trigger):
     """Calls trigger(game) to give the game the input-method key, checks the
     message box that comes up and that the game stands still under it, then
     dismisses it with Return."""
-    before = {w for w, _, _, _ in x.top_level_windows()}
+    before = {w.id for w in x.top_level_windows()}
     trigger(game)
 
     def box():
         check(game.alive(), f"the game ended: {game.stderr_text()}")
-        new = [w for w in x.top_level_windows() if w[0] not in before and x.is_viewable(w[0])]
+        new = [w for w in x.top_level_windows() if w.id not in before and x.is_viewable(w.id)]
         return new[0] if new else None
-    box_id = wait_for("the message box", box, 3.0)[0]
+    box_id = wait_for("the message box", box, 3.0).id
     # The box may be mapped a moment before its caption is set.
     names = []
 
     def captioned():
-        names[:] = [w for w in x.top_level_windows() if w[0] == box_id]
-        return names and names[0][1] == CAPTION
+        names[:] = [w for w in x.top_level_windows() if w.id == box_id]
+        return names and names[0].name == CAPTION
     try:
         wait_for("the message box's caption", captioned, 2.0)
     except Failure:
-        raise Failure(f"message box caption is {names[0][1] if names else None!r}, "
+        raise Failure(f"message box caption is {names[0].name if names else None!r}, "
                       f"expected {CAPTION!r}")
-    check(names[0][2] > 0 and names[0][3] > 0, "the message box has no size")
+    check(names[0].width > 0 and names[0].height > 0, "the message box has no size")
     transient = x.run("xprop", "-id", str(box_id), "WM_TRANSIENT_FOR")
     check(f"{game.window:#x}" in transient,
           f"the message box does not belong to the game's window: {transient.strip()}")

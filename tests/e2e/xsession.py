@@ -6,6 +6,7 @@ finds its window, sends keys, takes screenshots, and always cleans up.
 Only the standard library, plus the programs Xvfb, xdotool, xwininfo and xwd.
 """
 
+import collections
 import os
 import re
 import select
@@ -43,15 +44,25 @@ def check(condition, message):
         raise Failure(message)
 
 
+# A top-level window: its id, caption, the program named in its class hint
+# (empty for SDL's message boxes, which carry none) and its size.
+TopWindow = collections.namedtuple("TopWindow", "id name program width height")
+
+
 class XServer:
     """Xvfb on a display number it picks itself (-displayfd)."""
 
     def __init__(self, extra_args=()):
+        # The server's messages go to a file: a pipe nobody reads would stop
+        # the server once full.
+        self.log = tempfile.TemporaryFile()
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
+            # -noreset: the server would otherwise start afresh whenever its
+            # last client leaves, dropping whoever connects in that moment.
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp", *extra_args],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+             "-nolisten", "tcp", "-noreset", *extra_args],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=self.log)
         os.close(write_end)
         try:
             number = b""
@@ -63,7 +74,9 @@ class XServer:
                     raise Failure("Xvfb did not report its display within 10 s")
                 chunk = os.read(read_end, 64)
                 if not chunk:
-                    err = self.process.stderr.read().decode(errors="replace")
+                    self.process.wait()
+                    self.log.seek(0)
+                    err = self.log.read().decode(errors="replace")
                     raise Failure(f"Xvfb ended before reporting its display: {err[-500:]}")
                 number += chunk
         except BaseException:
@@ -90,14 +103,15 @@ class XServer:
         return result.stdout
 
     def top_level_windows(self):
-        """(id, name, width, height) of every child of the root window."""
+        """Every child of the root window as a TopWindow."""
         tree = self.run("xwininfo", "-root", "-children")
         windows = []
-        pattern = re.compile(r'^\s+(0x[0-9a-f]+) (?:"([^"]*)"|\(has no name\)).*?'
-                             r'(\d+)x(\d+)[+-]', re.M)
+        pattern = re.compile(r'^\s+(0x[0-9a-f]+) (?:"([^"]*)"|\(has no name\)): '
+                             r'\((?:"([^"]*)")?.*?\)\s+(\d+)x(\d+)[+-]', re.M)
         for match in pattern.finditer(tree):
-            windows.append((int(match.group(1), 16), match.group(2) or "",
-                            int(match.group(3)), int(match.group(4))))
+            windows.append(TopWindow(int(match.group(1), 16), match.group(2) or "",
+                                     match.group(3) or "", int(match.group(4)),
+                                     int(match.group(5))))
         return windows
 
     def is_viewable(self, window):
@@ -112,8 +126,7 @@ class XServer:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
-        if self.process.stderr:
-            self.process.stderr.close()
+        self.log.close()
 
     def __enter__(self):
         return self
@@ -229,11 +242,16 @@ class Game:
             if not self.alive():
                 raise Failure(f"the game ended with status {self.process.returncode} "
                               f"before its window appeared: {self.stderr_text()}")
-            for window, name, _, _ in self.x.top_level_windows():
-                if name == CAPTION and self.x.is_viewable(window):
-                    return window
+            for window in self.x.top_level_windows():
+                # The program's own window, not a message box it shows.
+                if (window.name == CAPTION and window.program and
+                        self.x.is_viewable(window.id)):
+                    return window.id
             return None
-        self.window = wait_for("the game's window", probe, timeout)
+        try:
+            self.window = wait_for("the game's window", probe, timeout)
+        except Failure as failure:
+            raise Failure(f"{failure}; the game's stderr: {self.stderr_text()!r}")
         return self.window
 
     def focus(self, window=None):
