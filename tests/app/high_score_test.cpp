@@ -104,6 +104,10 @@ struct ReadCase {
   std::int32_t score;
   std::string warning;  // the problem the warning names, or "" for none
 };
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const ReadCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class HighScoreRead : public HighScoreFile, public testing::WithParamInterface<ReadCase> {};
 

@@ -26,6 +26,10 @@ struct LookupCase {
   std::string bytes;
   std::optional<std::string> expected;
 };
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const LookupCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ProfileLookup : public testing::TestWithParam<LookupCase> {};
 
@@ -78,6 +82,10 @@ struct EditCase {
   std::string before;
   std::string after;
 };
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const EditCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ProfileEdit : public testing::TestWithParam<EditCase> {};
 
@@ -224,6 +232,10 @@ struct FailingWrite {
   const char* name;
   std::string (*arrange)(const fs::path& dir, const std::string& path);
 };
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const FailingWrite& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ProfileWriteFailure : public ProfileDisk, public testing::WithParamInterface<FailingWrite> {};
 

@@ -100,6 +100,10 @@ struct WaitCase {
   std::uint64_t returnsAfterMs;
   bool pumps;
 };
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const WaitCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 std::string WaitCaseName(const ::testing::TestParamInfo<WaitCase>& param) {
   return param.param.name;

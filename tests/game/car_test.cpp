@@ -62,6 +62,10 @@ struct LandingCase {
   float plateY;  // where the plate already is (the plate phase is not run)
   bool lands;
 };
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const LandingCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Landing : public ::testing::TestWithParam<LandingCase> {};
 

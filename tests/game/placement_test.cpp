@@ -30,7 +30,7 @@ TEST(SetPlate, FloorsExactProductsOverTheWholeRange) {
   EXPECT_EQ(game.Plates[4].X, std::floor(0.6f * 170.0));
   EXPECT_EQ(game.Plates[4].Y, 0.0f);
   EXPECT_TRUE(std::signbit(game.Plates[4].Y));  // minus the floor of zero
-  EXPECT_EQ(platform.pumps, 2);  // one pump per attempt
+  EXPECT_EQ(platform.pumps, 2);                 // one pump per attempt
 }
 
 TEST(SetPlateFirst, SpreadsFromBottomEdgeToAboveTheTop) {
@@ -48,6 +48,10 @@ struct SpacingCase {
   int spotX, spotY;      // the first spot drawn (SetPlate: Y = -spotY)
   bool free;
 };
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const SpacingCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Spacing : public ::testing::TestWithParam<SpacingCase> {};
 
