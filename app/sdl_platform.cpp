@@ -6,6 +6,7 @@
 #include "sdl_platform.h"
 
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <poll.h>
 #include <time.h>
 
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <iostream>
 #include <stdexcept>
+#include <vector>
 
 #include "clock.h"
 #include "game/keys.h"
@@ -32,7 +34,12 @@ constexpr const char* kImeMessage = "日本語入力モードをオフにして�
   throw std::runtime_error(what + ": " + SDL_GetError());
 }
 
-// The window icon: opaque where the mask is black, see-through elsewhere.
+// An icon pixel as ARGB: opaque where the mask is black, see-through elsewhere.
+std::uint32_t IconArgb(const SpritePair& icon, int x, int y) {
+  const bool opaque = icon.mask.At(x, y) == kBlack;
+  return (opaque ? 0xFF000000u : 0u) | (icon.image.At(x, y) & 0xFFFFFFu);
+}
+
 SDL_Surface* MakeIcon(const SpritePair& icon) {
   if (icon.image.width <= 0 || icon.image.height <= 0) return nullptr;
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, icon.image.width, icon.image.height, 32,
@@ -41,12 +48,26 @@ SDL_Surface* MakeIcon(const SpritePair& icon) {
   for (int y = 0; y < icon.image.height; ++y) {
     auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) +
                                                  static_cast<std::ptrdiff_t>(y) * surface->pitch);
-    for (int x = 0; x < icon.image.width; ++x) {
-      const bool opaque = icon.mask.At(x, y) == kBlack;
-      row[x] = (opaque ? 0xFF000000u : 0u) | (icon.image.At(x, y) & 0xFFFFFFu);
-    }
+    for (int x = 0; x < icon.image.width; ++x) row[x] = IconArgb(icon, x, y);
   }
   return surface;
+}
+
+// SDL hands the window manager one icon picture; on X the window carries both
+// sizes, 32 x 32 and 16 x 16, so each place that shows it picks its own.
+void SetX11Icons(Display* display, Window window, const SpritePair& big, const SpritePair& small) {
+  std::vector<unsigned long> data;  // the property's 32-bit items travel as longs
+  for (const SpritePair* icon : {&big, &small}) {
+    data.push_back(static_cast<unsigned long>(icon->image.width));
+    data.push_back(static_cast<unsigned long>(icon->image.height));
+    for (int y = 0; y < icon->image.height; ++y) {
+      for (int x = 0; x < icon->image.width; ++x) data.push_back(IconArgb(*icon, x, y));
+    }
+  }
+  const Atom netWmIcon = XInternAtom(display, "_NET_WM_ICON", False);
+  XChangeProperty(display, window, netWmIcon, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(data.data()),
+                  static_cast<int>(data.size()));
 }
 
 }  // namespace
@@ -141,6 +162,7 @@ SdlShell::SdlShell(const Sprites& sprites) {
   SDL_VERSION(&info.version);
   if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
     xConnection_ = ConnectionNumber(info.info.x11.display);
+    SetX11Icons(info.info.x11.display, info.info.x11.window, sprites.icon32, sprites.icon16);
   }
   lastShown_ = Surface(width, height, kBlack);
   lastShownView_ = SDL_CreateRGBSurfaceWithFormatFrom(lastShown_.pixels.data(), width, height, 32,

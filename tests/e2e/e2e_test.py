@@ -280,6 +280,7 @@ def case_window(args, x, pictures):
         check(f'"{CAPTION}"' in net_name, f"_NET_WM_NAME is {net_name.strip()}")
         icon = x.run("xprop", "-id", str(window), "-notype", "_NET_WM_ICON")
         check("Icon (32 x 32)" in icon, "the window has no 32 x 32 icon")
+        check("Icon (16 x 16)" in icon, "the window has no 16 x 16 icon")
         wait_title(game, pictures, 0)
         check(game.ini_bytes() is None, "start-up created the high-score file")
         check(game.alive(), "the game ended on its own")
