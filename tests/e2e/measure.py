@@ -1,22 +1,15 @@
 #!/usr/bin/env python3
 """Measures the running game under its own Xvfb and prints the figures:
+start-up time (to the first title frame's start in the frame log, and to the
+picture on the screen), processor use of the game on the title screen, during
+play and on the game-over screen, play frame-start intervals (median, 99th
+percentile, largest) and peak resident memory (VmHWM).
 
-  - start-up: from the program's launch to the start of its first title frame
-    (frame log, same monotonic clock), and to the title picture being on the
-    screen (screenshots polled every few milliseconds);
-  - processor use of the game process (utime + stime from /proc) on the
-    title screen, during play and on the game-over screen, as a share of one
-    core;
-  - the intervals between the starts of consecutive play frames (frame log):
-    median, 99th percentile, largest;
-  - peak resident memory (VmHWM) just before the window is closed.
+    measure.py BUILD_DIR [--title-seconds 3] [--play-seconds 10] [--game-over-seconds 10]
 
-    measure.py BUILD_DIR [--title-seconds 3] [--play-seconds 10]
-                        [--game-over-seconds 10]
-
-It runs BUILD_DIR/voltaro5-pacing, the game that logs every frame's start,
-and reads the screen with the end-to-end tests' helpers. With no key pressed a game lasts about 4 s (the car rides the starting plate out of
-the bottom), so play is measured over the first 3.5 s of several games.
+It runs BUILD_DIR/voltaro5-pacing, the game that logs every frame's start. A
+game without keys lasts about 4 s, so play is measured over the first 3.5 s
+of as many games as it takes.
 """
 
 import argparse
@@ -40,6 +33,13 @@ def cpu_seconds(pid):
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def measure_cpu(pid, seconds):
+    """(start, end, processor seconds used) of the process over a sleep."""
+    cpu0, t0 = cpu_seconds(pid), time.monotonic()
+    time.sleep(seconds)
+    return t0, time.monotonic(), cpu_seconds(pid) - cpu0
 
 
 def status_kb(pid, key):
@@ -93,11 +93,8 @@ def main():
             startup_screen_ms = (time.monotonic() - game.started) * 1000
 
             # The title screen, left alone.
-            cpu0, t0 = cpu_seconds(game.process.pid), time.monotonic()
-            time.sleep(args.title_seconds)
-            cpu1, t1 = cpu_seconds(game.process.pid), time.monotonic()
-            title_time = t1 - t0
-            title_cpu = (cpu1 - cpu0) / title_time
+            t0, t1, used = measure_cpu(game.process.pid, args.title_seconds)
+            title_time, title_cpu = t1 - t0, used / (t1 - t0)
 
             # Play: the first PLAY_WINDOW seconds of as many games as it takes.
             play_cpu = 0.0
@@ -105,10 +102,8 @@ def main():
             windows = []
             while play_time < args.play_seconds:
                 start_play(game, pictures, 0 if not windows else best)
-                cpu0, t0 = cpu_seconds(game.process.pid), time.monotonic()
-                time.sleep(PLAY_WINDOW)
-                cpu1, t1 = cpu_seconds(game.process.pid), time.monotonic()
-                play_cpu += cpu1 - cpu0
+                t0, t1, used = measure_cpu(game.process.pid, PLAY_WINDOW)
+                play_cpu += used
                 play_time += t1 - t0
                 windows.append((t0, t1))
                 score, _ = wait_game_over(game, pictures)
@@ -117,16 +112,13 @@ def main():
                     game.key("Return")
 
             # The game-over screen of the last game, left alone.
-            cpu0, t0 = cpu_seconds(game.process.pid), time.monotonic()
-            time.sleep(args.game_over_seconds)
-            cpu1, t1 = cpu_seconds(game.process.pid), time.monotonic()
-            over_time = t1 - t0
-            over_cpu = (cpu1 - cpu0) / over_time
+            t0, t1, used = measure_cpu(game.process.pid, args.game_over_seconds)
+            over_time, over_cpu = t1 - t0, used / (t1 - t0)
             peak_kb = status_kb(game.process.pid, "VmHWM")
             xvfb_cpu = cpu_seconds(x.process.pid)
             # SDL turns SIGTERM into a quit, the same way out as the close
             # button, but without the close button's race with the X server
-            # (see the close_under_load test), which can end the program
+            # (see the close_during_play test), which can end the program
             # before it has written its frame log.
             game.process.terminate()
             status = game.wait_exit(5.0)
