@@ -8,10 +8,8 @@ namespace {
 
 inline constexpr std::int16_t kCooldown = 10;  // a held key fires every 11 frames
 inline constexpr float kBulletSpeed = 10;
-inline constexpr float kScrollSpeed = 2.5f;  // side bullets sink with the scroll
-inline constexpr int kOutside = 20;          // freed this far outside the playfield
+inline constexpr int kOutside = 20;  // freed this far outside the playfield
 inline constexpr std::int32_t kEnemyPoints = 100;
-inline constexpr float kParkedX = -200;
 inline constexpr std::int16_t kHitsSurvived = 3;
 
 // Where a bullet of each kind starts, relative to the car's top-left corner:
@@ -65,7 +63,7 @@ void BulletPhase(GameState& game) {
     switch (bullet.Kind) {
       case 0:
         bullet.X = bullet.X - kBulletSpeed;
-        bullet.Y = bullet.Y + kScrollSpeed;
+        bullet.Y = bullet.Y + kScrollSpeed;  // side bullets sink with the scroll
         break;
       case 1:
         bullet.X = bullet.X + kBulletSpeed;
@@ -93,7 +91,7 @@ void BulletHits(GameState& game) {
       if (-9 < dx && dx < kEnemyW && -4 < dy && dy < kEnemyH) {
         game.Score = Add32(game.Score, kEnemyPoints);
         enemy.Alive = false;
-        enemy.X = kParkedX;
+        enemy.X = kParkedEnemyX;
       }
     }
   }
@@ -107,7 +105,7 @@ bool EnemyContacts(GameState& game) {
     const float dy = game.CarY - enemy.Y;
     if (-kCarW < dx && dx < kEnemyW && -kCarH < dy && dy < kEnemyH) {
       enemy.Alive = false;
-      enemy.X = kParkedX;
+      enemy.X = kParkedEnemyX;
       game.HitCount = Add16(game.HitCount, 1);
       if (game.HitCount > kHitsSurvived) {
         game.GameMode = kModeGameOver;

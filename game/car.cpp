@@ -7,7 +7,6 @@
 namespace voltaro {
 namespace {
 
-inline constexpr float kScrollSpeed = 2.5f;  // a riding car sinks with its plate
 inline constexpr float kGravity = 0.5f;
 inline constexpr float kSteer = 1;
 inline constexpr double kWallBounce = 0.8;    // the wall gives back four fifths
@@ -68,7 +67,7 @@ void CarPhase(GameState& game) {
   const bool onPlate = game.OnPlate;
 
   if (onPlate) {
-    game.CarY = game.CarY + kScrollSpeed;
+    game.CarY = game.CarY + kScrollSpeed;  // sinking with its plate
   } else {
     // The move uses the speed from before this frame's gravity.
     game.CarY = game.CarY + game.CarVY;

@@ -8,8 +8,6 @@
 namespace voltaro {
 namespace {
 
-inline constexpr float kScrollSpeed = 2.5f;
-inline constexpr int kCoinOutBelow = 10;
 inline constexpr std::int32_t kCoinPoints = 100;
 
 // Only plates count: a coin may be placed over another coin or an enemy.
@@ -44,7 +42,7 @@ void SetCoin(GameState& game, Platform& platform, int pNum) {
 }
 
 void CoinPhase(GameState& game, Platform& platform) {
-  const float outBelow = Bound(game.ScreenH, kCoinOutBelow);
+  const float outBelow = Bound(game.ScreenH, kOutBelow);
   for (int k = 0; k < kCoinCount; ++k) {
     Coin& coin = game.Coins[static_cast<std::size_t>(k)];
     coin.Y = coin.Y + kScrollSpeed;

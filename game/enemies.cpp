@@ -8,9 +8,6 @@
 namespace voltaro {
 namespace {
 
-inline constexpr float kScrollSpeed = 2.5f;
-inline constexpr int kEnemyOutBelow = 10;
-inline constexpr float kParkedX = -200;      // left of the playfield, out of reach
 inline constexpr int kMaxTries = 5;          // six tries in all
 inline constexpr float kCentreOnPlate = 23;  // (80 - 34) / 2
 
@@ -55,7 +52,7 @@ void SetEnemy(GameState& game, Platform& platform, int pNum) {
         if (c == pNum) continue;
         if (game.Enemies[static_cast<std::size_t>(c)].PlateNo == enemy.PlateNo) {
           done = false;
-          enemy.X = kParkedX;
+          enemy.X = kParkedEnemyX;
           enemy.Alive = false;
         }
       }
@@ -66,7 +63,7 @@ void SetEnemy(GameState& game, Platform& platform, int pNum) {
 }
 
 void EnemyPhase(GameState& game, Platform& platform) {
-  const float outBelow = Bound(game.ScreenH, kEnemyOutBelow);
+  const float outBelow = Bound(game.ScreenH, kOutBelow);
   for (int o = 0; o < kEnemyCount; ++o) {
     Enemy& enemy = game.Enemies[static_cast<std::size_t>(o)];
     if (enemy.Alive) Walk(game, enemy);

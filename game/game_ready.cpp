@@ -9,8 +9,6 @@ namespace voltaro {
 namespace {
 
 inline constexpr float kStartPlateY = 100;
-inline constexpr float kParkedEnemyX = -200;
-inline constexpr float kParkedX = -100;  // coins and bullets
 
 // The object arrays are regrown from their first element at every set-up:
 // element 0 keeps what it held, the others come back zeroed.

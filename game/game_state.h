@@ -26,6 +26,16 @@ inline constexpr int kEnemyH = 16;
 inline constexpr int kCoinW = 10;
 inline constexpr int kCoinH = 10;
 
+// Everything in the shaft sinks at the plates' speed, for the whole game.
+inline constexpr float kScrollSpeed = 2.5f;
+// A plate, enemy or coin whose top is more than this far below the bottom
+// edge is wholly out of view and is placed again above.
+inline constexpr int kOutBelow = 10;
+// Where objects wait outside the playfield: enemies (after set-up, a hit or a
+// failed placement) and, at set-up, coins and bullets.
+inline constexpr float kParkedEnemyX = -200;
+inline constexpr float kParkedX = -100;
+
 // Values of GameMode.
 inline constexpr std::int16_t kModeTitle = 0;
 inline constexpr std::int16_t kModePlaying = 1;

@@ -9,9 +9,6 @@
 namespace voltaro {
 namespace {
 
-inline constexpr float kScrollSpeed = 2.5f;
-// How far a plate's top lies below the bottom edge before it is placed again.
-inline constexpr int kPlateOutBelow = 10;
 // Placed plates keep this distance from every other plate on one axis at least.
 inline constexpr float kMinDX = 80;
 inline constexpr float kMinDY = 100;
@@ -61,7 +58,7 @@ void SetPlate(GameState& game, Platform& platform, int pNum) {
 }
 
 void PlatePhase(GameState& game, Platform& platform) {
-  const float outBelow = Bound(game.ScreenH, kPlateOutBelow);
+  const float outBelow = Bound(game.ScreenH, kOutBelow);
   for (int i = 0; i < kPlateCount; ++i) {
     Plate& plate = game.Plates[static_cast<std::size_t>(i)];
     plate.Y = plate.Y + kScrollSpeed;
