@@ -19,20 +19,15 @@ namespace voltaro {
 
 Scenes::Scenes(Shell& shell, const Sprites& sprites, HighScoreStore store)
     : shell_(shell), sprites_(sprites), store_(std::move(store)) {
-  game_.ScreenW = static_cast<std::int16_t>(sprites_.picBack.width);
-  game_.ScreenH = static_cast<std::int16_t>(sprites_.picBack.height);
-  playfield_ = Surface(game_.ScreenW, game_.ScreenH);
+  TakePlayfieldSize();
 }
 
 void Scenes::Form_Load() {
   appDir_ = shell_.AppDir();
   shell_.SetCaption(kCaption);
   random_ = RandomSource(shell_.TimeOfDaySeed());
-  // The playfield takes the background picture's size.
-  game_.ScreenW = static_cast<std::int16_t>(sprites_.picBack.width);
-  game_.ScreenH = static_cast<std::int16_t>(sprites_.picBack.height);
+  TakePlayfieldSize();
   shell_.SetClientSize(game_.ScreenW, game_.ScreenH);
-  playfield_ = Surface(game_.ScreenW, game_.ScreenH, kBlack);
   hiScore_ = store_.read(appDir_);
   shell_.ShowWindow();
   PumpEvents();
@@ -69,8 +64,8 @@ void Scenes::GameR() {
   for (;;) {
     StampFrame("play");
     if (PlayFrame(game_, *this) != FrameEnd::kContinue) {
-      // The frame that ends the game is not drawn; the last picture stays up.
-      game_.GameMode = kModeGameOver;
+      // The frame that ends the game (GameMode is now 2) is not drawn; the
+      // last picture stays up.
       return;
     }
     DrawFrame(playfield_, sprites_, game_);
@@ -121,6 +116,13 @@ void Scenes::OnKeyDown(int keyCode) {
 
 void Scenes::OnKeyUp(int keyCode) {
   Form_KeyUp(game_, keyCode);
+}
+
+void Scenes::TakePlayfieldSize() {
+  // The playfield takes the background picture's size.
+  game_.ScreenW = static_cast<std::int16_t>(sprites_.picBack.width);
+  game_.ScreenH = static_cast<std::int16_t>(sprites_.picBack.height);
+  playfield_ = Surface(game_.ScreenW, game_.ScreenH, kBlack);
 }
 
 void Scenes::StampFrame(const char* scene) {

@@ -73,6 +73,7 @@ class Scenes final : public Platform, public KeySink {
   void OnKeyUp(int keyCode) override;
 
  private:
+  void TakePlayfieldSize();
   void StampFrame(const char* scene);
 
   Shell& shell_;

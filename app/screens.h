@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "gfx/playfield.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
 
@@ -24,10 +25,6 @@ inline constexpr const char* kCreditText = "BY THE TEAM";
 inline constexpr const char* kGameOverText = "GAME OVER!";
 inline constexpr const char* kScoreLabel = "SCORE:";
 inline constexpr const char* kNewRecordText = "HIGH SCORE!!";
-
-// Text is 18 pixels wide per character at natural size.
-inline constexpr int kGlyphW = 18;
-inline constexpr int kGlyphH = 14;
 
 // The x that centres a line of `chars` characters on the playfield: half the
 // space left over, rounded to the nearest pixel with halves to the even one.
