@@ -61,11 +61,13 @@ void Scenes::OpeningR() {
 }
 
 void Scenes::GameR() {
+  shell_.AllowPause(true);
   for (;;) {
     StampFrame("play");
     if (PlayFrame(game_, *this) != FrameEnd::kContinue) {
       // The frame that ends the game (GameMode is now 2) is not drawn; the
       // last picture stays up.
+      shell_.AllowPause(false);
       return;
     }
     DrawFrame(playfield_, sprites_, game_);
@@ -94,6 +96,12 @@ void Scenes::GameOver() {
 
 void Scenes::WaitUntil(std::int32_t deadline) {
   for (;;) {
+    if (resumed_) {
+      // The game's clock stood still during the pause.
+      resumed_ = false;
+      frameTime_ = shell_.Now();
+      deadline = ClockAdd(frameTime_, kPlayPeriodMs);
+    }
     if (ClockPassed(shell_.Now(), deadline)) return;
     // Sleep on the event queue instead of spinning; wake for any event, or
     // when the clock is about to pass the deadline.
@@ -116,6 +124,10 @@ void Scenes::OnKeyDown(int keyCode) {
 
 void Scenes::OnKeyUp(int keyCode) {
   Form_KeyUp(game_, keyCode);
+}
+
+void Scenes::OnResumed() {
+  resumed_ = true;
 }
 
 void Scenes::TakePlayfieldSize() {

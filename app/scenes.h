@@ -71,6 +71,7 @@ class Scenes final : public Platform, public KeySink {
   // KeySink: key events from the pump, handed to the game's key handlers.
   void OnKeyDown(int keyCode) override;
   void OnKeyUp(int keyCode) override;
+  void OnResumed() override;
 
  private:
   void TakePlayfieldSize();
@@ -85,6 +86,9 @@ class Scenes final : public Platform, public KeySink {
   std::string appDir_;
   std::int32_t hiScore_ = 0;
   std::int32_t frameTime_ = 0;
+  // Set when play resumes after a pause; the wait in progress then counts a
+  // whole period from the moment of resuming.
+  bool resumed_ = false;
   std::function<void(const char*, std::int32_t)> frameObserver_;
 };
 

@@ -19,6 +19,9 @@ class KeySink {
   virtual ~KeySink() = default;
   virtual void OnKeyDown(int keyCode) = 0;
   virtual void OnKeyUp(int keyCode) = 0;
+  // Play goes on after a pause: the frame that was waiting is due a whole
+  // period from now, as if the pause had not eaten into it.
+  virtual void OnResumed() {}
 };
 
 // Thrown from inside a pump when the player closes the window: the program
@@ -65,6 +68,12 @@ class Shell {
   // The modal message asking the player to switch the input method off;
   // returns once dismissed.
   virtual void ShowImeMessage() = 0;
+
+  // Whether the player may pause now: true while play runs, false on the
+  // title and game-over screens. A shell without a pause ignores it; one
+  // with a pause holds the pause inside PumpEvents and calls
+  // KeySink::OnResumed when play goes on.
+  virtual void AllowPause(bool /*allowed*/) {}
 };
 
 }  // namespace voltaro
