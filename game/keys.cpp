@@ -23,7 +23,7 @@ int FireKeyIndex(int keyCode) {
 
 }  // namespace
 
-void Form_KeyDown(GameState& game, Platform& platform, int keyCode) {
+void Form_KeyDown(GameState& game, int keyCode) {
   // The mode is read once: Enter on the title screen starts play but is not
   // also taken as a key of the game it starts.
   const std::int16_t mode = game.GameMode;
@@ -48,8 +48,6 @@ void Form_KeyDown(GameState& game, Platform& platform, int keyCode) {
   }
 
   if (mode == kModeGameOver && keyCode == kKeyEnter) game.GameMode = kModeTitle;
-
-  if (keyCode == kKeyProcess) platform.ShowImeMessage();
 }
 
 void Form_KeyUp(GameState& game, int keyCode) {

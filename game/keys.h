@@ -3,7 +3,6 @@
 #pragma once
 
 #include "game_state.h"
-#include "platform.h"
 
 namespace voltaro {
 
@@ -17,7 +16,10 @@ inline constexpr int kKeyV = 86;
 inline constexpr int kKeyZ = 90;
 inline constexpr int kKeyProcess = 229;  // a key taken by an active input method
 
-void Form_KeyDown(GameState& game, Platform& platform, int keyCode);
+// The input-method key (kKeyProcess) changes nothing here: whoever delivers
+// the key shows the message asking for the input method to be switched off,
+// right after this handler, in every mode.
+void Form_KeyDown(GameState& game, int keyCode);
 void Form_KeyUp(GameState& game, int keyCode);
 
 }  // namespace voltaro

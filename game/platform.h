@@ -1,5 +1,6 @@
-// The one door from the game's rules to the outside world. The real program
-// implements it on SDL; tests and the headless simulator supply their own.
+// The one door from the game's rules to the outside world: the window's events
+// and the random source, nothing else. The window's scenes implement it; tests,
+// the headless simulator and the benchmarks use HeadlessPlatform.
 #pragma once
 
 namespace voltaro {
@@ -15,10 +16,6 @@ class Platform {
 
   // One draw from the program's random source: uniform, 0 <= r < 1, never 1.
   virtual float Random() = 0;
-
-  // Shows the modal message asking the player to switch the input method off,
-  // and returns once it has been dismissed.
-  virtual void ShowImeMessage() = 0;
 };
 
 }  // namespace voltaro
