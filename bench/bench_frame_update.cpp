@@ -9,29 +9,19 @@
 
 #include "game/game_ready.h"
 #include "game/game_state.h"
+#include "game/headless_platform.h"
 #include "game/keys.h"
-#include "game/platform.h"
 #include "game/play_frame.h"
 #include "game/random_source.h"
 
 namespace {
 
-class BenchPlatform final : public voltaro::Platform {
- public:
-  void PumpEvents() override {}
-  float Random() override { return random_.Next(); }
-  void ShowImeMessage() override {}
-
- private:
-  voltaro::RandomSource random_{12345};
-};
-
-void NewGame(voltaro::GameState& game, BenchPlatform& platform, bool holdFire) {
+void NewGame(voltaro::GameState& game, voltaro::HeadlessPlatform& platform, bool holdFire) {
   game.GameMode = voltaro::kModePlaying;
   voltaro::GameReady(game, platform);
   if (holdFire) {
     for (const int key : {voltaro::kKeyZ, voltaro::kKeyV, voltaro::kKeyD}) {
-      voltaro::Form_KeyDown(game, platform, key);
+      voltaro::Form_KeyDown(game, key);
     }
   }
 }
@@ -39,7 +29,7 @@ void NewGame(voltaro::GameState& game, BenchPlatform& platform, bool holdFire) {
 // Games as they start: plates only until the car falls out, usually within
 // the first 200 frames.
 void BM_FrameUpdate_FromSetUp(benchmark::State& state) {
-  BenchPlatform platform;
+  voltaro::HeadlessPlatform platform(12345);
   voltaro::GameState game;
   NewGame(game, platform, false);
   for (auto _ : state) {
@@ -61,7 +51,7 @@ BENCHMARK(BM_FrameUpdate_FromSetUp);
 // every 11 frames), enemies and coins in play, and the car dropped back in at
 // the top whenever it sinks low, so it keeps landing and meeting enemies.
 void BM_FrameUpdate_LongGame(benchmark::State& state) {
-  BenchPlatform platform;
+  voltaro::HeadlessPlatform platform(12345);
   voltaro::GameState game;
   NewGame(game, platform, true);
   std::int64_t games = 1;

@@ -10,6 +10,11 @@ class RandomSource {
  public:
   explicit RandomSource(std::uint64_t seed) : state_(seed) {}
 
+  // The generator's whole state: a source made from it draws exactly what
+  // this one would draw next. Recordings keep it instead of a seed.
+  std::uint64_t State() const { return state_; }
+  static RandomSource FromState(std::uint64_t state) { return RandomSource(state); }
+
   // 24 bits times 2^-24: every value is exact in single precision and < 1.
   float Next() { return static_cast<float>(NextBits() >> 40) * 0x1p-24f; }
 

@@ -13,7 +13,7 @@ using testing::OpenShaft;
 using testing::ScriptedPlatform;
 
 TEST(FirstFall, LandsOnStartingPlateInFrame25) {
-  ScriptedPlatform platform;
+  HeadlessPlatform platform;
   GameState game = OpenShaft();
   game.Plates[0] = {85, 100};
   game.CarX = 108;
@@ -32,14 +32,14 @@ TEST(FirstFall, LandsOnStartingPlateInFrame25) {
 }
 
 TEST(Jump, RisesAHundredSeventyFivePixelsAndAHalf) {
-  ScriptedPlatform platform;
+  HeadlessPlatform platform;
   GameState game = OpenShaft();
   game.Plates[0] = {85, 300};
   game.CarX = 108;
   game.CarY = 284;
   game.OnPlate = true;
-  Form_KeyDown(game, platform, kKeyUp);
-  Form_KeyDown(game, platform, kKeyUp);  // a repeat in the air does nothing
+  Form_KeyDown(game, kKeyUp);
+  Form_KeyDown(game, kKeyUp);  // a repeat in the air does nothing
   EXPECT_EQ(game.CarVY, -13.0f);
   for (int frame = 1; frame <= 27; ++frame) CarPhase(game);  // the 27th does not move
   EXPECT_EQ(game.CarY, 284.0f - 175.5f);

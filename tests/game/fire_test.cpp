@@ -34,13 +34,13 @@ TEST(FireKeys, PressesAndReleasesShootOnTime) {
       {"RepeatAfterLastShotAddsOneOnRelease", {{1, {true}}, {5, {true}}, {8, {false}}}, {1, 8}},
   };
   for (const TimingCase& c : cases) {
-    ScriptedPlatform platform;
+    HeadlessPlatform platform;
     GameState game = OpenShaft();
     std::vector<int> shots;
     for (int frame = 1; frame <= 40; ++frame) {
       if (auto it = c.events.find(frame); it != c.events.end()) {
         for (bool down : it->second) {
-          if (down) Form_KeyDown(game, platform, kKeyZ);
+          if (down) Form_KeyDown(game, kKeyZ);
           if (!down) Form_KeyUp(game, kKeyZ);
         }
       }
@@ -53,12 +53,12 @@ TEST(FireKeys, PressesAndReleasesShootOnTime) {
 }
 
 TEST(FireKeys, KeysServedInOrderIntoLowestFreeSlots) {
-  ScriptedPlatform platform;
+  HeadlessPlatform platform;
   GameState game = OpenShaft();
   game.CarX = 100;
   game.CarY = 200;
   game.Bullets[0].Flying = true;
-  for (int key : {kKeyD, kKeyV, kKeyZ}) Form_KeyDown(game, platform, key);
+  for (int key : {kKeyD, kKeyV, kKeyZ}) Form_KeyDown(game, key);
   FirePhase(game);
   const Bullet expected[] = {{91, 206, 0, true}, {134, 206, 1, true}, {115, 191, 2, true}};
   for (int i = 0; i < 3; ++i) {
@@ -70,10 +70,10 @@ TEST(FireKeys, KeysServedInOrderIntoLowestFreeSlots) {
 }
 
 TEST(FireKeys, FullSlotsDropTheShotButStillRestartCooldown) {
-  ScriptedPlatform platform;
+  HeadlessPlatform platform;
   GameState game = OpenShaft();
   for (Bullet& b : game.Bullets) b.Flying = true;
-  Form_KeyDown(game, platform, kKeyZ);
+  Form_KeyDown(game, kKeyZ);
   FirePhase(game);
   EXPECT_TRUE(game.FireServed[0]);
   EXPECT_EQ(game.FireCooldown[0], 10);

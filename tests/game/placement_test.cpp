@@ -19,7 +19,8 @@ constexpr float kLargestDraw = 1.0f - 0x1p-24f;
 
 TEST(PlatePlacement, FloorsExactProductsOverTheWholeRange) {
   GameState game = OpenShaft();
-  ScriptedPlatform platform({kLargestDraw, kLargestDraw, 0.6f, 0.0f, 0.0f, 0.0f});
+  HeadlessPlatform platform =
+      ScriptedPlatform({kLargestDraw, kLargestDraw, 0.6f, 0.0f, 0.0f, 0.0f});
   SetPlate(game, platform, 4);
   EXPECT_EQ(game.Plates[4].X, 169.0f);
   EXPECT_EQ(game.Plates[4].Y, -599.0f);
@@ -29,7 +30,7 @@ TEST(PlatePlacement, FloorsExactProductsOverTheWholeRange) {
   EXPECT_TRUE(std::signbit(game.Plates[4].Y));  // minus the floor of zero
   SetPlateFirst(game, platform, 4);             // the starting layout reaches down to 400
   EXPECT_EQ(game.Plates[4].Y, 400.0f);
-  EXPECT_EQ(platform.pumps, 3);  // one pump per attempt
+  EXPECT_EQ(platform.Pumps(), 3);  // one pump per attempt
 }
 
 struct SpacingCase {
@@ -49,10 +50,10 @@ TEST_P(Spacing, SpotIsTakenOnlyWhenCloseOnBothAxes) {
   GameState game = OpenShaft();
   for (Plate& p : game.Plates) p = {0, 5000};
   game.Plates[7] = {c.otherX, c.otherY};
-  ScriptedPlatform platform(
+  HeadlessPlatform platform = ScriptedPlatform(
       {DrawFor(c.spotX, 170), DrawFor(c.spotY, 600), DrawFor(160, 170), DrawFor(0, 600)});
   SetPlate(game, platform, 2);
-  EXPECT_EQ(platform.draws, c.free ? 2 : 4);
+  EXPECT_EQ(platform.DrawCount(), c.free ? 2 : 4);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -69,7 +70,7 @@ TEST(PlatePhase, PlateIsPlacedAgainOnlyStrictlyPastTheLimit) {
   for (const auto& [startY, placed] : {std::pair{407.5f, false}, std::pair{408.0f, true}}) {
     GameState game = OpenShaft();
     game.Plates[5] = {40, startY};  // 410 exactly stays; 410.5 goes
-    ScriptedPlatform platform({DrawFor(120, 170), DrawFor(30, 600)});
+    HeadlessPlatform platform = ScriptedPlatform({DrawFor(120, 170), DrawFor(30, 600)});
     PlatePhase(game, platform);
     EXPECT_EQ(game.Plates[5].Y, placed ? -30.0f : 410.0f) << startY;
   }
@@ -83,7 +84,8 @@ TEST(PlatePhase, PlacedPlateMeetsLaterPlatesBeforeTheyMove) {
     for (Plate& p : game.Plates) p = {0, -5000};
     game.Plates[2] = {50, 410};
     game.Plates[static_cast<std::size_t>(other)] = {50, -101.5f};
-    ScriptedPlatform platform({DrawFor(50, 170), 0.0f, DrawFor(160, 170), DrawFor(300, 600)});
+    HeadlessPlatform platform =
+        ScriptedPlatform({DrawFor(50, 170), 0.0f, DrawFor(160, 170), DrawFor(300, 600)});
     PlatePhase(game, platform);
     EXPECT_EQ(game.Plates[2].X, expectedX) << "other plate " << other;
   }
@@ -92,7 +94,7 @@ TEST(PlatePhase, PlacedPlateMeetsLaterPlatesBeforeTheyMove) {
 TEST(GameReady, StartingLayoutKeepsItsSpacingForManySeeds) {
   for (std::uint64_t seed = 1; seed <= 300; ++seed) {
     GameState game;
-    ScriptedPlatform platform({}, seed);
+    HeadlessPlatform platform = ScriptedPlatform({}, seed);
     GameReady(game, platform);
     ASSERT_EQ(game.Plates[0].X, 85.0f);
     for (std::size_t i = 1; i < kPlateCount; ++i) {
@@ -112,9 +114,9 @@ TEST(SetEnemy, WaitsAfterSixTriesAndNeverSharesAPlate) {
   GameState game = OpenShaft();
   for (Plate& p : game.Plates) p.Y = 50;  // every plate already in view
   game.Enemies[0] = {-200, 412.5f, false, 3, false};
-  ScriptedPlatform platform;
+  HeadlessPlatform platform;
   SetEnemy(game, platform, 0);
-  EXPECT_EQ(platform.draws, 6);
+  EXPECT_EQ(platform.DrawCount(), 6);
   EXPECT_FALSE(game.Enemies[0].Alive);
   EXPECT_EQ(game.Enemies[0].Y, 412.5f);
 
@@ -141,7 +143,7 @@ TEST(EnemyPhase, WalkBackAndForthTakesNinetyFourFrames) {
   GameState game = OpenShaft();
   game.Plates[6] = {50, -1000};
   game.Enemies[0] = {73, -1000, false, 6, true};
-  ScriptedPlatform platform;
+  HeadlessPlatform platform;
   std::vector<float> xs;
   for (int f = 0; f < 300; ++f) {
     EnemyPhase(game, platform);
@@ -155,10 +157,10 @@ TEST(EnemyPhase, WalkBackAndForthTakesNinetyFourFrames) {
 TEST(SetCoin, RetriesUntilNoPlateIsTouched) {
   GameState game = OpenShaft();
   game.Plates[0] = {100, -300};
-  ScriptedPlatform platform(
-      {DrawFor(91, 240), DrawFor(305, 600), DrawFor(90, 240), DrawFor(305, 600)});
+  HeadlessPlatform platform =
+      ScriptedPlatform({DrawFor(91, 240), DrawFor(305, 600), DrawFor(90, 240), DrawFor(305, 600)});
   SetCoin(game, platform, 2);
-  EXPECT_EQ(platform.draws, 4);
+  EXPECT_EQ(platform.DrawCount(), 4);
   EXPECT_EQ(game.Coins[2].X, 90.0f);  // touching the plate's edge is free
 }
 

@@ -1,47 +1,21 @@
-// A platform for the rule tests: random draws come from a script (then from a
-// seeded generator), and a test can run key handlers inside any event pump.
+// Fixtures for the rule tests: a platform with scripted draws, an open shaft,
+// and the draw that gives a wanted placement.
 #pragma once
 
-#include <deque>
-#include <functional>
 #include <vector>
 
 #include "game/game_state.h"
-#include "game/platform.h"
-#include "game/random_source.h"
+#include "game/headless_platform.h"
 
 namespace voltaro::testing {
 
-class ScriptedPlatform : public Platform {
- public:
-  explicit ScriptedPlatform(std::vector<float> script = {}, std::uint64_t seed = 1)
-      : script_(script.begin(), script.end()), fallback_(seed) {}
-
-  void PumpEvents() override {
-    ++pumps;
-    if (onPump) onPump(pumps);
-  }
-  float Random() override {
-    ++draws;
-    if (script_.empty()) return fallback_.Next();
-    const float r = script_.front();
-    script_.pop_front();
-    return r;
-  }
-  void ShowImeMessage() override { ++imeMessages; }
-
-  void Script(std::vector<float> more) { script_.insert(script_.end(), more.begin(), more.end()); }
-  std::size_t ScriptLeft() const { return script_.size(); }
-
-  int pumps = 0;
-  int draws = 0;
-  int imeMessages = 0;
-  std::function<void(int pump)> onPump;  // runs inside PumpEvents
-
- private:
-  std::deque<float> script_;
-  RandomSource fallback_;
-};
+// A platform whose first draws are `script`, then those of a seeded source.
+inline HeadlessPlatform ScriptedPlatform(const std::vector<float>& script = {},
+                                         std::uint64_t seed = 1) {
+  HeadlessPlatform platform(seed);
+  platform.Script(script);
+  return platform;
+}
 
 // A playing game with every plate but `kept` parked far above the top edge at
 // the left wall, clear of the car's path, and no enemies or coins in reach.
