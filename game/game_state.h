@@ -9,6 +9,11 @@
 
 namespace voltaro {
 
+// The playfield in pixels. The background picture is made this size, and
+// start-up takes ScreenW and ScreenH from that picture.
+inline constexpr int kPlayfieldW = 250;
+inline constexpr int kPlayfieldH = 400;
+
 // How many of each object a game has; the arrays never grow or shrink.
 inline constexpr int kPlateCount = 9;
 inline constexpr int kEnemyCount = 2;
@@ -69,8 +74,8 @@ struct Bullet {
 
 struct GameState {
   // Playfield size in pixels, taken from the background picture at start-up.
-  std::int16_t ScreenW = 250;
-  std::int16_t ScreenH = 400;
+  std::int16_t ScreenW = kPlayfieldW;
+  std::int16_t ScreenH = kPlayfieldH;
 
   // 0 title screen, 1 playing, 2 game over.
   std::int16_t GameMode = kModeTitle;

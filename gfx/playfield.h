@@ -1,11 +1,10 @@
-// The playfield's size, carried by picBack: the window and the drawing read it
-// from that picture's width and height rather than from these numbers.
+// The playfield's size (kPlayfieldW x kPlayfieldH, from the game's state),
+// carried by picBack, and the font sheet's cells.
 #pragma once
 
-namespace voltaro {
+#include "game/game_state.h"
 
-inline constexpr int kPlayfieldW = 250;
-inline constexpr int kPlayfieldH = 400;
+namespace voltaro {
 
 // The font sheet: 65 cells of 18 x 14 for the codes 32 (space) to 96.
 inline constexpr int kGlyphW = 18;
