@@ -1,13 +1,13 @@
-// The bot and the pilot. The pilot looks ahead with a small model of the car
-// among the sinking plates (the rules of falling, steering, the walls and
-// landing, without re-placement or coins) to choose where to jump and where
-// to steer a fall.
+// The bot and the pilot. The pilot looks ahead by running the game's own car
+// phase on a copy of the game among the sinking plates (without re-placement,
+// enemies' walks or coins) to choose where to jump and where to steer a fall.
 #include "players.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "game/keys.h"
+#include "game/phases.h"
 
 namespace voltaro::sim {
 
@@ -34,91 +34,44 @@ int SteerToward(float x, float vx, float targetX) {
   return 0;
 }
 
-struct Model {
-  float x = 0, y = 0, vx = 0, vy = 0;
-  bool onPlate = false;
-  int ride = 0;
-  std::array<Plate, kPlateCount> plates{};
-  std::array<Enemy, kEnemyCount> enemies{};
-  float wallRight = 216;
-  float dropLimit = 410;  // plates sunk past this are re-placed: no landing there
+// Where the look-ahead puts a plate that has sunk out at the bottom: the
+// game will place it again somewhere above, but where is not known yet, so
+// the car cannot land on it any more.
+constexpr float kSunkOut = 100000;
+
+// The look-ahead runs the game's own car phase on a copy of the game, among
+// plates and enemies that only sink.
+struct LookAhead {
+  GameState game;
+  float outBelow = 0;
 };
 
-Model ModelOf(const GameState& game) {
-  Model m;
-  m.x = game.CarX;
-  m.y = game.CarY;
-  m.vx = game.CarVX;
-  m.vy = game.CarVY;
-  m.onPlate = game.OnPlate;
-  m.ride = std::clamp<int>(game.RidePlate, 0, kPlateCount - 1);
-  m.plates = game.Plates;
-  m.enemies = game.Enemies;
-  m.wallRight = static_cast<float>(game.ScreenW - kCarW);
-  m.dropLimit = static_cast<float>(game.ScreenH + 10);
-  return m;
+LookAhead LookAheadFrom(const GameState& game) {
+  LookAhead ahead{game, static_cast<float>(game.ScreenH + kOutBelow)};
+  ahead.game.RidePlate =
+      static_cast<std::int16_t>(std::clamp<int>(game.RidePlate, 0, kPlateCount - 1));
+  return ahead;
 }
 
-// One frame of the model. Returns the plate landed on in this frame, or -1.
-int Step(Model& m, int moveKey) {
-  for (Plate& p : m.plates) p.Y += 2.5f;
-  for (Enemy& e : m.enemies) e.Y += 2.5f;
-  const bool on = m.onPlate;
-  if (on) {
-    m.y += 2.5f;
-  } else {
-    m.y += m.vy;
-    m.vy += 0.5f;
+// One frame of the look-ahead. Returns the plate landed on in it, or -1.
+int Step(LookAhead& ahead, int moveKey) {
+  GameState& g = ahead.game;
+  for (Plate& p : g.Plates) {
+    p.Y = p.Y + kScrollSpeed;
+    if (p.Y > ahead.outBelow && p.Y < kSunkOut) p.Y = kSunkOut;
   }
-  if (moveKey == 1) m.vx -= 1.0f;
-  if (moveKey == 2) m.vx += 1.0f;
-  m.x += m.vx;
-  if (m.x < 0) {
-    m.x = 0;
-    m.vx = static_cast<float>(-m.vx * 0.8);
-  }
-  if (m.x > m.wallRight) {
-    m.x = m.wallRight;
-    m.vx = static_cast<float>(-m.vx * 0.8);
-  }
-  if (on) {
-    const float d = m.plates[static_cast<std::size_t>(m.ride)].X - m.x;
-    if (d < -63 || d > 17) {
-      m.onPlate = false;
-      m.vy = 2.5f;
-    }
-    return -1;
-  }
-  if (m.vy > -5 && m.vy <= 0) {
-    for (const Plate& p : m.plates) {
-      const float dx = p.X - m.x, dy = p.Y - m.y;
-      if (dx > -46 && dx < 34 && dy > -10 && dy < 16) m.vy -= 0.5f;
-    }
-  }
-  int landed = -1;
-  if (m.vy > 0 && m.y > -16) {
-    for (int i = 0; i < kPlateCount; ++i) {
-      const Plate& p = m.plates[static_cast<std::size_t>(i)];
-      if (p.Y > m.dropLimit) continue;
-      const float dx = p.X - m.x, dy = p.Y - m.y;
-      const bool band = m.vy >= 3 ? dy > -10 : dy > 8;
-      if (dx > -63 && dx < 17 && band && dy < 16) {
-        m.onPlate = true;
-        m.vy = 0;
-        m.y = p.Y - 16;
-        m.ride = i;
-        landed = i;
-      }
-    }
-  }
-  return landed;
+  for (Enemy& e : g.Enemies) e.Y = e.Y + kScrollSpeed;
+  const bool wasOnPlate = g.OnPlate;
+  g.MoveKey = static_cast<std::int16_t>(moveKey);
+  CarPhase(g);
+  return !wasOnPlate && g.OnPlate ? g.RidePlate : -1;
 }
 
 // Near an alive enemy's box (with a few pixels to spare for its walk).
-bool NearEnemy(const Model& m) {
-  for (const Enemy& e : m.enemies) {
+bool NearEnemy(const GameState& g) {
+  for (const Enemy& e : g.Enemies) {
     if (!e.Alive) continue;
-    if (std::fabs(m.x - e.X) < 34 + 4 && std::fabs(m.y - e.Y) < 16 + 3) return true;
+    if (std::fabs(g.CarX - e.X) < 34 + 4 && std::fabs(g.CarY - e.Y) < 16 + 3) return true;
   }
   return false;
 }
@@ -133,23 +86,21 @@ struct Outcome {
 // Follows the car (optionally starting a jump) while it steers for targetX,
 // until it lands, falls out or the look-ahead ends.
 Outcome Predict(const GameState& game, bool jump, float targetX) {
-  Model m = ModelOf(game);
-  if (jump) {
-    m.onPlate = false;
-    m.vy = -13;
-  }
+  LookAhead ahead = LookAheadFrom(game);
+  GameState& g = ahead.game;
+  if (jump) Form_KeyDown(g, kKeyUp);
   Outcome outcome;
   const float fallOut = static_cast<float>(game.ScreenH + 50);
   for (int f = 1; f <= kLookAhead; ++f) {
-    const int landed = Step(m, SteerToward(m.x, m.vx, targetX));
-    if (NearEnemy(m)) outcome.touched = true;
+    const int landed = Step(ahead, SteerToward(g.CarX, g.CarVX, targetX));
+    if (NearEnemy(g)) outcome.touched = true;
     if (landed >= 0) {
       outcome.plate = landed;
       outcome.frames = f;
-      outcome.y = m.y;
+      outcome.y = g.CarY;
       return outcome;
     }
-    if (m.y > fallOut) break;
+    if (g.CarY > fallOut) break;
   }
   return outcome;
 }
