@@ -57,7 +57,8 @@ int RunGame(const RunOptions& options) {
     HighScoreStore store{[](const std::string& appDir) { return ReadHighScore(appDir, std::cerr); },
                          [](const std::string& appDir, std::int32_t hiScore) {
                            WriteHighScore(appDir, hiScore, std::cerr);
-                         }};
+                         },
+                         {}};
     Scenes scenes(shell, sprites, std::move(store));
     if (frameLog) {
       scenes.SetFrameObserver([&log = *frameLog](const char* scene, std::int32_t frameTime) {

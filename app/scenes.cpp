@@ -11,7 +11,7 @@
 #include "clock.h"
 #include "game/game_ready.h"
 #include "game/keys.h"
-#include "game/play_frame.h"
+#include "game/play_cycle.h"
 #include "gfx/frame_drawing.h"
 #include "screens.h"
 
@@ -30,17 +30,41 @@ void Scenes::Form_Load() {
   shell_.SetClientSize(game_.ScreenW, game_.ScreenH);
   hiScore_ = store_.read(appDir_);
   shell_.ShowWindow();
-  PumpEvents();
+  PumpWindow();
   game_.GameMode = kModeTitle;
 }
 
 void Scenes::MainR() {
   for (;;) {
     OpeningR();
-    GameReady(game_, *this);
+    StartGame();
     GameR();
     GameOver();
   }
+}
+
+void Scenes::ReplayR(const ReplayShow& show) {
+  replay_ = &show;
+  replayKeys_.emplace(show.game.keys);
+  game_ = show.game.start;
+  random_ = RandomSource::FromState(show.game.randomState);
+  StartGame();
+  GameR();
+  GameOver();
+  replay_ = nullptr;
+  replayKeys_.reset();
+}
+
+void Scenes::StartGame() {
+  // Everything carried over from the previous game is in game_ now, keys
+  // pressed on the title screen after Enter included.
+  recorder_.GameStarting(game_, random_.State());
+  if (observer_ != nullptr) observer_->GameStarting(game_, random_.State());
+  inGame_ = true;
+  pump_ = 0;
+  frame_ = 0;
+  GameReady(game_, *this);
+  if (observer_ != nullptr) observer_->SetUpDone(game_);
 }
 
 void Scenes::OpeningR() {
@@ -55,40 +79,58 @@ void Scenes::OpeningR() {
     // Enter came during the last frame's wait: this frame was still shown in
     // full, and the game starts without waiting again.
     if (game_.GameMode == kModePlaying) return;
-    PumpEvents();
+    PumpWindow();
     WaitUntil(ClockAdd(frameTime_, kTitlePeriodMs));
   }
 }
 
 void Scenes::GameR() {
   shell_.AllowPause(true);
-  for (;;) {
-    StampFrame("play");
-    if (PlayFrame(game_, *this) != FrameEnd::kContinue) {
-      // The frame that ends the game (GameMode is now 2) is not drawn; the
-      // last picture stays up.
-      shell_.AllowPause(false);
-      return;
-    }
-    DrawFrame(playfield_, sprites_, game_);
-    shell_.Show(playfield_);
-    ScorePoint(game_);
-    PumpEvents();
-    WaitUntil(ClockAdd(frameTime_, kPlayPeriodMs));
+  // The frame that ends the game (GameMode is now 2) is not drawn; the last
+  // picture stays up.
+  while (RunPlayFrame(game_, *this) == FrameEnd::kContinue) {
   }
+  inGame_ = false;
+  shell_.AllowPause(false);
+}
+
+void Scenes::BeginFrame() {
+  StampFrame("play");
+  ++frame_;
+}
+
+void Scenes::ShowFrame(const GameState& game) {
+  DrawFrame(playfield_, sprites_, game);
+  shell_.Show(playfield_);
+}
+
+void Scenes::FrameDone(const GameState& game, FrameEnd end) {
+  recorder_.FrameDone(game, frame_, end);
+  if (observer_ != nullptr) observer_->FrameDone(game, frame_, end);
+}
+
+void Scenes::EndFrame() {
+  PumpEvents();
+  // A replay may run several frames in one period.
+  if (replay_ != nullptr && frame_ % replay_->framesPerPeriod != 0) return;
+  WaitUntil(ClockAdd(frameTime_, kPlayPeriodMs));
 }
 
 void Scenes::GameOver() {
   const bool newRecord = game_.Score > hiScore_;
   if (newRecord) hiScore_ = game_.Score;
   DrawGameOverFrame(playfield_, sprites_, game_.ScreenW, game_.Score, newRecord);
-  // Only a strictly higher score is stored; the file is written before the
-  // picture is shown, so closing the window now cannot lose the record.
-  if (newRecord) store_.write(appDir_, hiScore_);
+  // Only a strictly higher score is stored, and a replay stores nothing; the
+  // files are written before the picture is shown, so closing the window now
+  // cannot lose the record.
+  if (replay_ == nullptr) {
+    if (newRecord) store_.write(appDir_, hiScore_);
+    if (store_.saveReplay && recorder_.Finished()) store_.saveReplay(recorder_.Get(), newRecord);
+  }
   shell_.Show(playfield_);
   // Drawn once; then sleep on the event queue until Enter. No clock here.
   for (;;) {
-    PumpEvents();
+    PumpWindow();
     if (game_.GameMode == kModeTitle) return;
     shell_.WaitForEvent();
   }
@@ -104,26 +146,51 @@ void Scenes::WaitUntil(std::int32_t deadline) {
     }
     if (ClockPassed(shell_.Now(), deadline)) return;
     // Sleep on the event queue instead of spinning; wake for any event, or
-    // when the clock is about to pass the deadline.
+    // when the clock is about to pass the deadline. These pumps all belong
+    // to the same stretch between two frames.
     shell_.WaitForEventsUntil(ClockAdd(deadline, 1));
-    PumpEvents();
+    PumpWindow();
   }
 }
 
 void Scenes::PumpEvents() {
-  shell_.PumpEvents(*this);
+  if (inGame_) ++pump_;
+  if (replayKeys_ && inGame_) {
+    replayKeys_->AtPump(pump_, [this](const RecordedKey& key) { Deliver(key.down, key.code); });
+  }
+  PumpWindow();
 }
 
-void Scenes::ShowImeMessage() {
-  shell_.ShowImeMessage();
+float Scenes::Random() {
+  const float r = random_.Next();
+  if (observer_ != nullptr) observer_->Drew(r);
+  return r;
 }
 
 void Scenes::OnKeyDown(int keyCode) {
-  Form_KeyDown(game_, *this, keyCode);
+  // A replay takes no keys from the player until its game-over screen.
+  if (replay_ != nullptr && inGame_) return;
+  Deliver(true, keyCode);
+  // A key an input method took: ask for it to be switched off, in any scene.
+  // The scene that pumped stays where it is until the box is dismissed.
+  if (keyCode == kKeyProcess) shell_.ShowImeMessage();
 }
 
 void Scenes::OnKeyUp(int keyCode) {
-  Form_KeyUp(game_, keyCode);
+  if (replay_ != nullptr && inGame_) return;
+  Deliver(false, keyCode);
+}
+
+void Scenes::Deliver(bool down, int keyCode) {
+  if (down) {
+    Form_KeyDown(game_, keyCode);
+  } else {
+    Form_KeyUp(game_, keyCode);
+  }
+  if (inGame_) {
+    recorder_.KeyDelivered(pump_, down, keyCode);
+    if (observer_ != nullptr) observer_->KeyDelivered(pump_, down, keyCode);
+  }
 }
 
 void Scenes::OnResumed() {

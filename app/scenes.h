@@ -7,11 +7,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "game/game_state.h"
-#include "game/platform.h"
+#include "game/play_cycle.h"
+#include "game/play_observer.h"
 #include "game/random_source.h"
+#include "game/recorder.h"
+#include "game/recording.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
 #include "shell.h"
@@ -24,13 +28,22 @@ inline constexpr std::int32_t kPlayPeriodMs = 30;
 // The title prompt is hidden in one frame of this many.
 inline constexpr std::int16_t kBlinkCycle = 11;
 
-// Where the best score is kept between runs.
+// Where the best score is kept between runs, and where finished games go.
 struct HighScoreStore {
   std::function<std::int32_t(const std::string& appDir)> read;
   std::function<void(const std::string& appDir, std::int32_t hiScore)> write;
+  // A finished game's recording, and whether it set a new best score; may be
+  // empty (nothing saved).
+  std::function<void(const Recording& game, bool newRecord)> saveReplay;
 };
 
-class Scenes final : public Platform, public KeySink {
+// How a recorded game is shown instead of the title screen and play.
+struct ReplayShow {
+  Recording game;
+  int framesPerPeriod = 1;  // 1 is the normal pace
+};
+
+class Scenes final : public PlayHost, public KeySink {
  public:
   Scenes(Shell& shell, const Sprites& sprites, HighScoreStore store);
 
@@ -41,6 +54,11 @@ class Scenes final : public Platform, public KeySink {
   // Title, set-up, play, game over, and again; ends only by an exception
   // (the window closed, or a fatal error during play).
   [[noreturn]] void MainR();
+
+  // Plays a recorded game from its set-up to the game-over screen, the
+  // player's keys ignored, and returns once Enter leaves that screen. Nothing
+  // is stored.
+  void ReplayR(const ReplayShow& show);
 
   void OpeningR();
   void GameR();
@@ -63,10 +81,19 @@ class Scenes final : public Platform, public KeySink {
   const std::string& AppDir() const { return appDir_; }
   std::int32_t FrameTime() const { return frameTime_; }
 
-  // Platform: what the game's rules call back into.
+  // Watches every game from its set-up to its end (the scene tests take a
+  // trace with it); null for none.
+  void SetPlayObserver(PlayObserver* observer) { observer_ = observer; }
+  // The game played last, as recorded.
+  const Recording& LastGame() const { return recorder_.Get(); }
+
+  // PlayHost: what the game's rules and the frame cycle call back into.
   void PumpEvents() override;
-  float Random() override { return random_.Next(); }
-  void ShowImeMessage() override;
+  float Random() override;
+  void BeginFrame() override;
+  void ShowFrame(const GameState& game) override;
+  void FrameDone(const GameState& game, FrameEnd end) override;
+  void EndFrame() override;
 
   // KeySink: key events from the pump, handed to the game's key handlers.
   void OnKeyDown(int keyCode) override;
@@ -76,6 +103,12 @@ class Scenes final : public Platform, public KeySink {
  private:
   void TakePlayfieldSize();
   void StampFrame(const char* scene);
+  // Set-up of a new game (GameReady), watched and recorded from its start.
+  void StartGame();
+  // A key reaches the game's handlers (and, during a game, the recording).
+  void Deliver(bool down, int keyCode);
+  // The window's events, once, without counting a pump of the game.
+  void PumpWindow() { shell_.PumpEvents(*this); }
 
   Shell& shell_;
   const Sprites& sprites_;
@@ -90,6 +123,13 @@ class Scenes final : public Platform, public KeySink {
   // whole period from the moment of resuming.
   bool resumed_ = false;
   std::function<void(const char*, std::int32_t)> frameObserver_;
+  Recorder recorder_;
+  PlayObserver* observer_ = nullptr;
+  bool inGame_ = false;                 // from set-up to the frame that ends the game
+  std::int64_t pump_ = 0;               // the game's pumps so far (see recording.h)
+  std::int64_t frame_ = 0;              // the game's frames so far
+  const ReplayShow* replay_ = nullptr;  // the game being replayed, if any
+  std::optional<KeyReplay> replayKeys_;
 };
 
 }  // namespace voltaro

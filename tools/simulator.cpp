@@ -1,110 +1,208 @@
 // The simulator's game loop. Per game: GameMode 1 (Enter on the title
-// screen), GameReady, a set-up trace line, then per frame: scripted events of
-// the tick in file order, then the bot's and the pilot's, then PlayFrame; a
-// frame that goes on is drawn when asked for and earns its ScorePoint.
+// screen), set-up, then frame after frame through the same frame cycle as the
+// window's play scene. Before each frame the scripted events of its tick are
+// delivered in file order, then the bot's and the pilot's; a replay's keys
+// arrive instead at the pumps that received them when it was played.
 #include "simulator.h"
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "frame_shots.h"
 #include "game/game_ready.h"
+#include "game/headless_platform.h"
 #include "game/keys.h"
-#include "game/play_frame.h"
+#include "game/play_cycle.h"
 #include "game/run_time_error.h"
 #include "players.h"
-#include "sim_platform.h"
-#include "trace_writer.h"
+#include "trace_observer.h"
 
 namespace voltaro::sim {
 
 namespace {
 
-const char* EndName(FrameEnd end) {
-  switch (end) {
-    case FrameEnd::kHits:
-      return "hits";
-    case FrameEnd::kFell:
-      return "fell";
-    case FrameEnd::kContinue:
-      break;
+// Runs the games of one simulator run: the platform, the keys, the pictures
+// and the trace around the shared frame cycle.
+class SimHost final : public PlayHost {
+ public:
+  SimHost(const Options& options, const RandomSource& random, std::FILE* trace)
+      : options_(options), platform_(random) {
+    if (trace != nullptr) trace_ = std::make_unique<TraceObserver>(trace);
+    if (options.render || !options.shotsDir.empty()) {
+      shots_ = std::make_unique<FrameShots>(options.shotsDir, options.every);
+    }
+    if (options.botSeed) players_.push_back(std::make_unique<Bot>(*options.botSeed));
+    if (options.pilotSeed) players_.push_back(std::make_unique<Pilot>(*options.pilotSeed));
   }
-  return nullptr;
+
+  void SetScript(const std::vector<KeyEvent>& script) { script_ = &script; }
+  void SetReplay(const std::vector<RecordedKey>& keys) { replay_.emplace(keys); }
+
+  // Plays one game from its set-up to its end or the frame limit; returns the
+  // frame it stopped in and how.
+  GameResult PlayOne(GameState& game, std::int64_t gameNo) {
+    game_ = &game;
+    gameNo_ = gameNo;
+    frame_ = 0;
+    pump_ = 0;
+    limitReached_ = false;
+    if (trace_) trace_->GameStarting(game, platform_.Source().State());
+    GameReady(game, *this);
+    if (trace_) trace_->SetUpDone(game);
+    FrameEnd end = FrameEnd::kContinue;
+    while (end == FrameEnd::kContinue && !limitReached_) end = RunPlayFrame(game, *this);
+    const char* endName = limitReached_ ? "limit" : TraceObserver::EndName(end);
+    return GameResult{frame_, game.Score, endName};
+  }
+
+  std::int64_t Frame() const { return frame_; }
+  std::int64_t ImeMessages() const { return imeMessages_; }
+  bool TraceOk() const { return !trace_ || trace_->Ok(); }
+
+  // Platform
+  void PumpEvents() override {
+    ++pump_;
+    DeliverReplayKeys();
+  }
+  float Random() override {
+    const float r = platform_.Random();
+    if (trace_) trace_->Drew(r);
+    return r;
+  }
+
+  // PlayHost
+  void BeginFrame() override {
+    ++frame_;
+    events_.clear();
+    if (script_ != nullptr) {
+      while (nextScripted_ < script_->size() && (*script_)[nextScripted_].tick <= tick_) {
+        events_.push_back((*script_)[nextScripted_++]);
+      }
+    }
+    for (auto& player : players_) player->Decide(*game_, tick_, events_);
+    for (const KeyEvent& event : events_) Deliver(event.down, event.code);
+  }
+  void ShowFrame(const GameState& game) override {
+    if (shots_) shots_->Frame(game, gameNo_, frame_);
+  }
+  void FrameDone(const GameState& game, FrameEnd end) override {
+    const char* endName = TraceObserver::EndName(end);
+    if (end == FrameEnd::kContinue && frame_ >= options_.maxFrames) {
+      endName = "limit";
+      limitReached_ = true;
+    }
+    if (trace_) trace_->WriteFrame(game, frame_, endName);
+    ++tick_;
+  }
+  void EndFrame() override {
+    ++pump_;
+    DeliverReplayKeys();
+  }
+
+ private:
+  void Deliver(bool down, int code) {
+    if (down) {
+      Form_KeyDown(*game_, code);
+      // The window would ask for the input method to be switched off here.
+      if (code == kKeyProcess) ++imeMessages_;
+    } else {
+      Form_KeyUp(*game_, code);
+    }
+    if (trace_) trace_->KeyDelivered(pump_, down, code);
+  }
+
+  void DeliverReplayKeys() {
+    if (replay_) {
+      replay_->AtPump(pump_, [this](const RecordedKey& key) { Deliver(key.down, key.code); });
+    }
+  }
+
+  const Options& options_;
+  HeadlessPlatform platform_;
+  std::unique_ptr<TraceObserver> trace_;
+  std::unique_ptr<FrameShots> shots_;
+  std::vector<std::unique_ptr<Player>> players_;
+  const std::vector<KeyEvent>* script_ = nullptr;
+  std::size_t nextScripted_ = 0;
+  std::optional<KeyReplay> replay_;
+  std::vector<KeyEvent> events_;
+  GameState* game_ = nullptr;
+  std::int64_t gameNo_ = 0;
+  std::int64_t frame_ = 0;
+  std::int64_t pump_ = 0;
+  std::uint64_t tick_ = 1;
+  bool limitReached_ = false;
+  std::int64_t imeMessages_ = 0;
+};
+
+[[noreturn]] void RethrowInGame(const RunTimeError& error, std::int64_t gameNo,
+                                std::int64_t frameNo) {
+  throw RunTimeError("run-time error in game " + std::to_string(gameNo) + ", frame " +
+                     std::to_string(frameNo) + ": " + error.what());
 }
 
 }  // namespace
 
 void RunSimulation(const Options& options, const std::vector<KeyEvent>& script, std::FILE* trace,
                    RunSummary& summary) {
-  SimPlatform platform(options.seed);
-  platform.RecordDraws(trace != nullptr);
-  std::unique_ptr<TraceWriter> writer;
-  if (trace != nullptr) writer = std::make_unique<TraceWriter>(trace);
-  std::unique_ptr<FrameShots> shots;
-  if (options.render || !options.shotsDir.empty()) {
-    shots = std::make_unique<FrameShots>(options.shotsDir, options.every);
-  }
-  std::vector<std::unique_ptr<Player>> players;
-  if (options.botSeed) players.push_back(std::make_unique<Bot>(*options.botSeed));
-  if (options.pilotSeed) players.push_back(std::make_unique<Pilot>(*options.pilotSeed));
-
+  SimHost host(options, RandomSource(options.seed), trace);
+  host.SetScript(script);
   GameState game;
-  std::vector<KeyEvent> events;
-  events.reserve(16);
-  std::vector<float>& draws = platform.Draws();
-  std::size_t nextScripted = 0;
-  std::uint64_t tick = 1;
   const auto start = std::chrono::steady_clock::now();
-
   for (std::int64_t gameNo = 1; gameNo <= options.games; ++gameNo) {
-    std::int64_t frameNo = 0;
     try {
       game.GameMode = kModePlaying;
-      draws.clear();
-      GameReady(game, platform);
-      if (writer) writer->Write(TraceLine{gameNo, 0, tick, nullptr, nullptr, &draws}, game);
-
-      for (frameNo = 1;; ++frameNo, ++tick) {
-        events.clear();
-        draws.clear();
-        while (nextScripted < script.size() && script[nextScripted].tick <= tick) {
-          events.push_back(script[nextScripted++]);
-        }
-        for (auto& player : players) player->Decide(game, tick, events);
-        for (const KeyEvent& event : events) {
-          if (event.down) {
-            Form_KeyDown(game, platform, event.code);
-          } else {
-            Form_KeyUp(game, event.code);
-          }
-        }
-
-        const FrameEnd end = PlayFrame(game, platform);
-        const char* endName = EndName(end);
-        if (end == FrameEnd::kContinue) {
-          if (shots) shots->Frame(game, gameNo, frameNo);
-          ScorePoint(game);
-          if (frameNo >= options.maxFrames) endName = "limit";
-        }
-        if (writer) writer->Write(TraceLine{gameNo, frameNo, tick, endName, &events, &draws}, game);
-        if (endName != nullptr) {
-          summary.games.push_back(GameResult{frameNo, game.Score, endName});
-          summary.frames += frameNo;
-          ++tick;
-          break;
-        }
-      }
+      const GameResult result = host.PlayOne(game, gameNo);
+      summary.games.push_back(result);
+      summary.frames += result.frames;
     } catch (const RunTimeError& error) {
-      summary.frames += frameNo;
-      summary.imeMessages = platform.ImeMessages();
-      throw RunTimeError("run-time error in game " + std::to_string(gameNo) + ", frame " +
-                         std::to_string(frameNo) + ": " + error.what());
+      summary.frames += host.Frame();
+      summary.imeMessages = host.ImeMessages();
+      RethrowInGame(error, gameNo, host.Frame());
     }
   }
   summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  summary.imeMessages = platform.ImeMessages();
+  summary.imeMessages = host.ImeMessages();
+}
+
+std::optional<std::string> RunReplay(const Options& options, const Recording& recording,
+                                     std::FILE* trace, RunSummary& summary) {
+  // The replay stops at the recorded last frame at the latest.
+  Options replayOptions = options;
+  replayOptions.maxFrames = recording.frames;
+  SimHost host(replayOptions, RandomSource::FromState(recording.randomState), trace);
+  host.SetReplay(recording.keys);
+  GameState game = recording.start;
+  const auto start = std::chrono::steady_clock::now();
+  GameResult result;
+  try {
+    result = host.PlayOne(game, 1);
+  } catch (const RunTimeError& error) {
+    summary.frames += host.Frame();
+    RethrowInGame(error, 1, host.Frame());
+  }
+  summary.games.push_back(result);
+  summary.frames += result.frames;
+  summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  summary.imeMessages = host.ImeMessages();
+
+  const std::string recordedEnd = TraceObserver::EndName(recording.end);
+  const std::string frame = "frame " + std::to_string(result.frames) + ": ";
+  if (result.end != recordedEnd) {
+    if (result.frames < recording.frames) {
+      return frame + "the game ended (" + result.end + ") before its recorded end in frame " +
+             std::to_string(recording.frames);
+    }
+    return frame + "the recording ended here (" + recordedEnd + ") but the game went on";
+  }
+  if (result.score != recording.score) {
+    return frame + "score " + std::to_string(result.score) + ", recorded " +
+           std::to_string(recording.score);
+  }
+  return std::nullopt;
 }
 
 std::string SummaryLine(const RunSummary& summary) {

@@ -1,13 +1,15 @@
-// Runs games headless: set-up, then frame after frame with the key events of
-// each tick delivered through the game's key handlers, exactly as the play
-// scene does it minus the clock, the drawing and the wait.
+// Runs games headless through the same frame cycle as the window's play
+// scene, with the key events of each tick delivered through the game's key
+// handlers, or replays a recorded game.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "game/recording.h"
 #include "key_script.h"
 #include "sim_options.h"
 
@@ -31,6 +33,13 @@ struct RunSummary {
 // `summary` then holds the games finished before it.
 void RunSimulation(const Options& options, const std::vector<KeyEvent>& script, std::FILE* trace,
                    RunSummary& summary);
+
+// Replays a recorded game from its starting state with its keys at their
+// pumps, up to its recorded last frame at the latest. Returns nothing when it
+// ends as recorded (same frame, end and score), otherwise what differs first
+// ("frame N: ..."). Throws RunTimeError as RunSimulation does.
+std::optional<std::string> RunReplay(const Options& options, const Recording& recording,
+                                     std::FILE* trace, RunSummary& summary);
 
 // The closing line for standard error: games, frames, each game's score and
 // end, and the speed.

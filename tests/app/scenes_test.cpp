@@ -147,9 +147,13 @@ struct Rig {
                {[this](const std::string&) { return stored; },
                 [this](const std::string& dir, std::int32_t score) {
                   writes.emplace_back(dir, score);
+                },
+                [this](const Recording& game, bool newRecord) {
+                  replays.emplace_back(game, newRecord);
                 }}) {}
   std::int32_t stored = 0;
   std::vector<std::pair<std::string, std::int32_t>> writes;
+  std::vector<std::pair<Recording, bool>> replays;
   FakeShell shell;
   Scenes scenes;
 };
