@@ -1,16 +1,20 @@
 // voltaro5-sim: plays games without a window or a clock and writes a trace
-// of every frame. Exit status 0 when the games ran, 1 when the game stopped
-// on a run-time error, 2 for a bad command line or key script.
+// of every frame, or replays a recorded game. Exit status 0 when the games
+// ran (a replay ended as recorded), 1 when the game stopped on a run-time
+// error, 2 for a bad command line, key script or replay file, 3 when a
+// replay did not end as recorded.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "game/run_time_error.h"
 #include "key_script.h"
+#include "replay_file.h"
 #include "sim_options.h"
 #include "simulator.h"
 
@@ -18,6 +22,7 @@ namespace {
 
 constexpr int kExitRunTimeError = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitReplayDiverged = 3;
 
 void Report(const std::string& message) {
   std::fprintf(stderr, "voltaro5-sim: %s\n", message.c_str());
@@ -30,6 +35,7 @@ int main(int argc, char** argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);
   Options options;
   std::vector<KeyEvent> script;
+  std::optional<voltaro::Recording> recording;
   try {
     options = ParseOptions(args);
     if (options.help) {
@@ -37,6 +43,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (!options.inputPath.empty()) script = LoadKeyScript(options.inputPath);
+    if (!options.replayPath.empty()) recording = LoadReplayFile(options.replayPath);
   } catch (const UsageError& error) {
     Report(error.what());
     return kExitUsage;
@@ -59,7 +66,20 @@ int main(int argc, char** argv) {
   int status = 0;
   RunSummary summary;
   try {
-    RunSimulation(options, script, trace, summary);
+    if (recording) {
+      const std::optional<std::string> diverged = RunReplay(options, *recording, trace, summary);
+      const GameResult& result = summary.games.back();
+      // The outcome goes to standard output unless the trace is there.
+      std::fprintf(trace == stdout ? stderr : stdout, "frames %lld end %s score %ld\n",
+                   static_cast<long long>(result.frames), result.end,
+                   static_cast<long>(result.score));
+      if (diverged) {
+        Report("replay diverged: " + *diverged);
+        status = kExitReplayDiverged;
+      }
+    } else {
+      RunSimulation(options, script, trace, summary);
+    }
   } catch (const UsageError& error) {
     Report(error.what());
     status = kExitUsage;

@@ -43,8 +43,10 @@ std::string UsageText() {
   return "usage: voltaro5-sim [--seed N] [--input FILE] [--bot SEED] [--pilot SEED] [--games N]\n"
          "                    [--max-frames N] [--trace FILE|-] [--shots DIR [--every K]]\n"
          "                    [--render] [--help]\n"
+         "       voltaro5-sim --replay FILE [--trace FILE|-] [--shots DIR [--every K]] [--render]\n"
          "\n"
-         "Plays games without a window or a clock and writes a JSON Lines trace.\n"
+         "Plays games without a window or a clock and writes a JSON Lines trace,\n"
+         "or replays a recorded game and checks that it ends as recorded.\n"
          "\n"
          "  --seed N        seed of the game's random source (default 1)\n"
          "  --input FILE    key script: 'TICK down|up CODE' per line, # comments\n"
@@ -56,10 +58,12 @@ std::string UsageText() {
          "  --shots DIR     save every K-th drawn frame as a BMP picture in DIR\n"
          "  --every K       with --shots: K (default 1)\n"
          "  --render        draw every frame (without saving it)\n"
+         "  --replay FILE   replay a recorded game (.v5replay) and compare its end\n"
          "  --help          show this text\n"
          "\n"
-         "Exit status: 0 done, 1 the game stopped on a run-time error, 2 bad\n"
-         "command line or key script.\n";
+         "Exit status: 0 done (a replay ended as recorded), 1 the game stopped on a\n"
+         "run-time error, 2 bad command line, key script or replay file, 3 the replay\n"
+         "did not end as recorded.\n";
 }
 
 Options ParseOptions(const std::vector<std::string_view>& args) {
@@ -99,10 +103,21 @@ Options ParseOptions(const std::vector<std::string_view>& args) {
       options.every = static_cast<std::int64_t>(ParseUnsigned(value(), 1, kMaxCount, name));
     } else if (arg == "--render") {
       options.render = true;
+    } else if (arg == "--replay") {
+      options.replayPath = text();
     } else if (arg.starts_with("-") && arg != "-") {
       throw UsageError(name + ": unknown option (try --help)");
     } else {
       throw UsageError(Quoted(arg) + ": unexpected argument (try --help)");
+    }
+  }
+  if (!options.replayPath.empty()) {
+    for (const std::string_view arg : args) {
+      if (arg == "--input" || arg == "--bot" || arg == "--pilot" || arg == "--games" ||
+          arg == "--seed" || arg == "--max-frames") {
+        throw UsageError("--replay: cannot be combined with " + std::string(arg) +
+                         ": a replay brings its own keys, random source and length");
+      }
     }
   }
   return options;
