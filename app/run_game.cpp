@@ -40,6 +40,13 @@ void LogUsage(std::ostream& log) {
 
 }  // namespace
 
+std::string DescribeBestScoreFile() {
+  char* basePath = SDL_GetBasePath();
+  const std::string appDir = AppDirFromBasePath(basePath);
+  SDL_free(basePath);
+  return std::string("Best score: ") + appDir + kHighScoreFile + "\n  (beside the program)\n";
+}
+
 int RunGame(const RunOptions& options) {
   std::unique_ptr<std::ofstream> frameLog;
   if (!options.frameLogPath.empty()) {
