@@ -41,6 +41,7 @@ std::variant<CommandLine, int> ParseCommandLine(int argc, const char* const* arg
   app.footer([&facts] {
     std::string text = kControls;
     if (facts.describeBestScoreFile) text += "\n" + facts.describeBestScoreFile();
+    while (!text.empty() && text.back() == '\n') text.pop_back();  // the help ends it
     return text;
   });
   try {

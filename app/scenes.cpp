@@ -84,7 +84,7 @@ void Scenes::GameOver() {
   DrawGameOverFrame(playfield_, sprites_, game_.ScreenW, game_.Score, newRecord);
   // Only a strictly higher score is stored; the file is written before the
   // picture is shown, so closing the window now cannot lose the record.
-  if (newRecord) store_.write(appDir_, hiScore_);
+  if (newRecord) hiScore_ = store_.write(appDir_, hiScore_);
   shell_.Show(playfield_);
   // Drawn once; then sleep on the event queue until Enter. No clock here.
   for (;;) {

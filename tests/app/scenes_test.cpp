@@ -147,6 +147,7 @@ struct Rig {
                {[this](const std::string&) { return stored; },
                 [this](const std::string& dir, std::int32_t score) {
                   writes.emplace_back(dir, score);
+                  return score;
                 }}) {}
   std::int32_t stored = 0;
   std::vector<std::pair<std::string, std::int32_t>> writes;
