@@ -4,8 +4,10 @@
 // file; the file itself is only ever replaced by a complete new record.
 #include "app/high_score.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
+#include <sstream>
 
 #include "app/profile_file.h"
 
@@ -120,14 +122,13 @@ HighScoreText ParseHighScoreText(std::string_view text) {
   return {static_cast<std::int32_t>(floored), HighScoreTextError::kNone};
 }
 
-std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings) {
-  const std::string path = FilePath(appDir);
+std::optional<std::int32_t> ReadHighScoreFile(const std::string& path, std::ostream& warnings) {
   const ProfileFile file = ReadProfileFile(path);
-  if (file.state == ProfileFile::State::kMissing) return 0;
+  if (file.state == ProfileFile::State::kMissing) return std::nullopt;
   if (file.state == ProfileFile::State::kUnreadable) {
     warnings << kWarning << path << ": cannot read the file (" << file.error << ")" << kStartsAtZero
              << '\n';
-    return 0;
+    return std::nullopt;
   }
 
   const std::optional<std::string> value =
@@ -139,7 +140,7 @@ std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings) {
       warnings << kWarning << path << ": the file holds binary data and no " << kHighScoreKey
                << " entry" << kStartsAtZero << '\n';
     }
-    return 0;
+    return std::nullopt;
   }
 
   const HighScoreText parsed = ParseHighScoreText(*value);
@@ -159,7 +160,11 @@ std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings) {
                << " is outside -2147483648..2147483647" << kStartsAtZero << '\n';
       break;
   }
-  return 0;
+  return std::nullopt;
+}
+
+std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings) {
+  return ReadHighScoreFile(FilePath(appDir), warnings).value_or(0);
 }
 
 bool WriteHighScore(const std::string& appDir, std::int32_t hiScore, std::ostream& warnings) {
@@ -170,6 +175,34 @@ bool WriteHighScore(const std::string& appDir, std::int32_t hiScore, std::ostrea
   warnings << kWarning << path << ": cannot store the best score " << value << ": " << whyNot
            << '\n';
   return false;
+}
+
+std::int32_t ReadBestScore(const SavePlace& place, std::ostream& warnings) {
+  std::optional<std::int32_t> best;
+  for (const std::string& path : {place.programIni, place.dataIni}) {
+    if (path.empty() || (&path == &place.dataIni && path == place.programIni)) continue;
+    if (const std::optional<std::int32_t> stored = ReadHighScoreFile(path, warnings)) {
+      best = best ? std::max(*best, *stored) : *stored;
+    }
+  }
+  warnings << SavePlaceWarning(place);
+  return best.value_or(0);
+}
+
+std::int32_t StoreBestScore(const SavePlace& place, std::int32_t score, std::ostream& warnings) {
+  if (place.spot == SaveSpot::kNowhere) return score;  // said once at start-up
+  std::ostringstream quiet;  // its problems were told at start-up; the write mends them
+  if (const std::optional<std::int32_t> now = ReadHighScoreFile(place.iniPath, quiet)) {
+    if (*now >= score) return *now;
+  }
+  std::string whyNot;
+  if (!MakeSaveDirectory(place, &whyNot)) {
+    warnings << kWarning << place.iniPath << ": cannot store the best score " << score << ": "
+             << whyNot << '\n';
+    return score;
+  }
+  WriteHighScore(place.directory, score, warnings);
+  return score;
 }
 
 }  // namespace voltaro

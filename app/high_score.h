@@ -1,18 +1,39 @@
-// The best score, kept in "Voltaro5.ini" in the program's directory, section
-// "VOLTARO ZIP 5", key "HighScore". Read once at start-up, written by the
-// game-over screen on each new best score.
+// The best score, kept in "Voltaro5.ini" (beside the program, or in the
+// player's data folder: save_place.h), section "VOLTARO ZIP 5", key
+// "HighScore". Read once at start-up, written by the game-over screen on each
+// new best score.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 
+#include "app/save_place.h"
+
 namespace voltaro {
 
-inline constexpr const char* kHighScoreFile = "Voltaro5.ini";
+inline constexpr const char* kHighScoreFile = kSaveFileName;
 inline constexpr const char* kHighScoreSection = "VOLTARO ZIP 5";
 inline constexpr const char* kHighScoreKey = "HighScore";
+
+// The best score to start with: the higher of the stored scores of the file
+// beside the program and the one in the data folder, 0 when neither holds
+// one. Each file's problems are warned about as by ReadHighScore, and so is a
+// place where nothing can be written (one warning naming both files).
+std::int32_t ReadBestScore(const SavePlace& place, std::ostream& warnings);
+
+// Stores a new record `score` in the place's file, and returns the best score
+// to show from now on. The file is read again first: when it holds a score as
+// high or higher (another copy of the game, or a file put back by hand), it is
+// left alone and its score is returned. Folders of the data folder are created
+// as needed. A failure is one warning; the game goes on with `score`.
+std::int32_t StoreBestScore(const SavePlace& place, std::int32_t score, std::ostream& warnings);
+
+// The score stored in the file at `path`; nullopt when the file, section or
+// key is missing (silently) or the value cannot be used (with one warning).
+std::optional<std::int32_t> ReadHighScoreFile(const std::string& path, std::ostream& warnings);
 
 // Reads the best score from appDir + "Voltaro5.ini" (appDir ends in '/').
 // A missing file, section or key gives 0 silently. A value that cannot be used
@@ -22,7 +43,7 @@ inline constexpr const char* kHighScoreKey = "HighScore";
 std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings);
 
 // Stores hiScore as the "HighScore" entry, keeping every other line of the file
-// byte for byte, atomically (temporary file, sync, rename). On failure the old
+// byte for byte (WriteProfileString: atomic where the folder allows). On failure the old
 // file stays whole, one warning line naming the file and the reason goes to
 // `warnings`, and false is returned; the game goes on either way.
 bool WriteHighScore(const std::string& appDir, std::int32_t hiScore, std::ostream& warnings);

@@ -1,7 +1,18 @@
-// VOLTARO ZIP 5: the game. No command line, no environment: everything it
-// keeps lives in Voltaro5.ini beside the program.
+// VOLTARO ZIP 5: the game. The command line is read first (--help and
+// --version end the program there); then the game runs until its window is
+// closed.
+#include <iostream>
+#include <variant>
+
+#include "app/command_line.h"
 #include "run_game.h"
 
-int main() {
+int main(int argc, char** argv) {
+  voltaro::CommandLineFacts facts;
+  facts.version = voltaro::ProgramVersion();
+  facts.describeBestScoreFile = [] { return voltaro::DescribeBestScoreFile(); };
+  const std::variant<voltaro::CommandLine, int> parsed =
+      voltaro::ParseCommandLine(argc, argv, facts, std::cout, std::cerr);
+  if (const int* status = std::get_if<int>(&parsed)) return *status;
   return voltaro::RunGame({});
 }

@@ -1,5 +1,5 @@
 // The profile file layer: parsing and editing the bytes of an INI file, and
-// reading and atomically replacing it on disk (POSIX calls, no SDL).
+// reading it from disk and writing it back whole (file_write.h).
 #include "app/profile_file.h"
 
 #include <fcntl.h>
@@ -8,8 +8,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace voltaro {
@@ -148,67 +146,6 @@ std::string_view FileNewline(std::string_view bytes) {
 
 // ---- Files -----------------------------------------------------------------
 
-std::string ErrnoText(int error) {
-  return std::strerror(error);
-}
-
-// Closes a descriptor when it goes out of scope.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // Closes now and reports the close's own error (0 when fine), which for
-  // some file systems is where a failed write shows.
-  int Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
-
-// Removes the temporary file unless the write got as far as renaming it.
-class TempFileGuard {
- public:
-  explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
-  TempFileGuard(const TempFileGuard&) = delete;
-  TempFileGuard& operator=(const TempFileGuard&) = delete;
-  ~TempFileGuard() {
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  void Release() { path_.clear(); }
-
- private:
-  std::string path_;
-};
-
-bool WriteAll(int fd, std::string_view bytes, int& error) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 bool Fail(std::string* whyNot, std::string reason) {
   if (whyNot != nullptr) *whyNot = std::move(reason);
   return false;
@@ -343,87 +280,18 @@ std::string GetProfileString(const std::string& path, std::string_view section,
 }
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
-                        std::string_view value, std::string* whyNot,
-                        const ProfileBeforeRename& beforeRename) {
+                        std::string_view value, std::string* whyNot, const FileWriteOps& ops) {
   using namespace std::string_view_literals;
   if (HasAny(section, "\r\n\0"sv) || HasAny(key, "\r\n\0"sv) || HasAny(value, "\r\n\0"sv) ||
       HasAny(key, "="sv) || HasAny(section, "]"sv)) {
     return Fail(whyNot, "the name or value holds a character a profile line cannot hold");
   }
-
-  // Through a symbolic link the file it points at is replaced, not the link.
-  std::string target = path;
-  struct stat linkInfo {};
-  if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) {
-      const int linkError = errno;
-      return Fail(whyNot, "cannot follow the symbolic link (" + ErrnoText(linkError) + ")");
-    }
-    target = resolved;
-    std::free(resolved);
-  }
-
-  const ProfileFile old = ReadProfileFile(target);
+  // Read through a symbolic link, as the write goes through it too.
+  const ProfileFile old = ReadProfileFile(path);
   if (old.state == ProfileFile::State::kUnreadable) {
     return Fail(whyNot, "cannot read the existing file (" + old.error + ")");
   }
-  const std::string bytes = SetProfileEntry(old.bytes, section, key, value);
-
-  // The temporary file lives beside the target so that the rename stays
-  // within one file system and is atomic.
-  std::string tempPath;
-  int fd = -1;
-  int error = 0;
-  const std::string stem = target + ".tmp-" + std::to_string(::getpid());
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tempPath = attempt == 0 ? stem : stem + "." + std::to_string(attempt);
-    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0 && (error = errno) != EEXIST) break;
-  }
-  if (fd < 0) {
-    return Fail(whyNot,
-                "cannot create the temporary file " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  FileDescriptor descriptor(fd);
-  TempFileGuard removeTemp(tempPath);
-
-  if (old.state == ProfileFile::State::kRead) {
-    struct stat info {};
-    // The new file takes the old one's owner and mode, so that a run with
-    // more rights does not take the file away from its owner. Best effort.
-    if (::stat(target.c_str(), &info) == 0) {
-      if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
-        // Only a privileged run may hand a file to another owner; then it is ours.
-      }
-      ::fchmod(fd, info.st_mode & 07777);
-    }
-  }
-  if (!WriteAll(fd, bytes, error)) {
-    return Fail(whyNot, "cannot write " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  if (::fsync(fd) != 0) {
-    error = errno;
-    return Fail(whyNot, "cannot sync " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  if ((error = descriptor.Close()) != 0) {
-    return Fail(whyNot, "cannot close " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  if (beforeRename) beforeRename(tempPath, target);
-  if (::rename(tempPath.c_str(), target.c_str()) != 0) {
-    error = errno;
-    return Fail(whyNot, "cannot rename " + tempPath + " over the file (" + ErrnoText(error) + ")");
-  }
-  removeTemp.Release();
-
-  // Syncing the directory makes the rename itself durable. The new file is in
-  // place whatever this returns; some file systems refuse to sync a directory.
-  const int dirFd = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
-  return true;
+  return WriteFileAtomically(path, SetProfileEntry(old.bytes, section, key, value), whyNot, ops);
 }
 
 }  // namespace voltaro

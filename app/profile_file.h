@@ -5,16 +5,17 @@
 // only user (high_score.cpp).
 //
 // The pure functions work on the file's bytes, so most of the behaviour can be
-// checked on strings; the file functions add a bounded read and an atomic
-// write (temporary file in the same directory, synced, renamed over the old
-// one) so that a crash at any moment leaves either the old file or the new one.
+// checked on strings; the file functions add a bounded read and a whole-file
+// write (file_write.h) so that a crash at any moment leaves either the old
+// file or the new one.
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "app/file_write.h"
 
 namespace voltaro {
 
@@ -66,22 +67,17 @@ ProfileFile ReadProfileFile(const std::string& path);
 std::string GetProfileString(const std::string& path, std::string_view section,
                              std::string_view key, std::string_view defaultValue);
 
-// Called by WriteProfileString after the temporary file holds the new bytes
-// and is synced, just before it is renamed over the target. Tests use it to
-// look at both files or to stop the write there, as a crash would.
-using ProfileBeforeRename =
-    std::function<void(const std::string& tempPath, const std::string& targetPath)>;
-
 // Classic write: sets the entry (see SetProfileEntry), creating the file when
-// it is missing. Atomic: the new bytes go to a temporary file beside the
-// target, which is synced and renamed over it, then the directory is synced.
-// On failure the target is untouched, the temporary file is removed, `whyNot`
-// (if given) receives the reason, and false is returned. A target that exists
-// but cannot be read (a directory, for one) is never replaced. Names and values
+// it is missing, with WriteFileAtomically (file_write.h): atomic through a
+// temporary file when the folder allows, in place when only the file is
+// writable, through symbolic links, never over a read-only file; `ops` are the
+// system calls it makes. On failure `whyNot` (if given) receives the reason
+// and false is returned. A target that exists but cannot be read (a
+// directory, for one) is never replaced. Names and values
 // holding line breaks or NUL, a key holding '=' and a section holding ']' are
 // refused, as they would not read back.
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value, std::string* whyNot = nullptr,
-                        const ProfileBeforeRename& beforeRename = {});
+                        const FileWriteOps& ops = {});
 
 }  // namespace voltaro

@@ -12,6 +12,7 @@
 #include "game/run_time_error.h"
 #include "gfx/sprites.h"
 #include "high_score.h"
+#include "save_place.h"
 #include "scenes.h"
 #include "screens.h"
 #include "sdl_platform.h"
@@ -40,6 +41,13 @@ void LogUsage(std::ostream& log) {
 
 }  // namespace
 
+std::string DescribeBestScoreFile() {
+  char* basePath = SDL_GetBasePath();
+  const std::string appDir = AppDirFromBasePath(basePath);
+  SDL_free(basePath);
+  return DescribeSavePlace(ChooseSavePlace(appDir, ProcessSaveEnvironment(), RealSaveProbe()));
+}
+
 int RunGame(const RunOptions& options) {
   std::unique_ptr<std::ofstream> frameLog;
   if (!options.frameLogPath.empty()) {
@@ -54,11 +62,16 @@ int RunGame(const RunOptions& options) {
   try {
     const Sprites sprites = LoadSprites();
     SdlShell shell(sprites);
-    HighScoreStore store{[](const std::string& appDir) { return ReadHighScore(appDir, std::cerr); },
-                         [](const std::string& appDir, std::int32_t hiScore) {
-                           WriteHighScore(appDir, hiScore, std::cerr);
+    // Where the best score is kept is chosen once, from the program's directory.
+    SavePlace place;
+    HighScoreStore store{[&place](const std::string& appDir) {
+                           place =
+                               ChooseSavePlace(appDir, ProcessSaveEnvironment(), RealSaveProbe());
+                           return ReadBestScore(place, std::cerr);
                          },
-                         {}};
+                         [&place](const std::string&, std::int32_t hiScore) {
+                           return StoreBestScore(place, hiScore, std::cerr);
+                         }};
     Scenes scenes(shell, sprites, std::move(store));
     if (frameLog) {
       scenes.SetFrameObserver([&log = *frameLog](const char* scene, std::int32_t frameTime) {

@@ -13,6 +13,10 @@ struct RunOptions {
   std::string frameLogPath;
 };
 
+// Where this program keeps the best score and why there, for --help: one or
+// more lines, each ending in '\n'.
+std::string DescribeBestScoreFile();
+
 // 0 when the player closed the window; 1 after a fatal error, which has been
 // reported in a message box and on standard error.
 int RunGame(const RunOptions& options);

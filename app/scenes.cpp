@@ -124,7 +124,7 @@ void Scenes::GameOver() {
   // files are written before the picture is shown, so closing the window now
   // cannot lose the record.
   if (replay_ == nullptr) {
-    if (newRecord) store_.write(appDir_, hiScore_);
+    if (newRecord) hiScore_ = store_.write(appDir_, hiScore_);
     if (store_.saveReplay && recorder_.Finished()) store_.saveReplay(recorder_.Get(), newRecord);
   }
   shell_.Show(playfield_);

@@ -31,7 +31,9 @@ inline constexpr std::int16_t kBlinkCycle = 11;
 // Where the best score is kept between runs, and where finished games go.
 struct HighScoreStore {
   std::function<std::int32_t(const std::string& appDir)> read;
-  std::function<void(const std::string& appDir, std::int32_t hiScore)> write;
+  // Stores a new record; returns the best score to show from now on (higher
+  // than hiScore when the file already held more).
+  std::function<std::int32_t(const std::string& appDir, std::int32_t hiScore)> write;
   // A finished game's recording, and whether it set a new best score; may be
   // empty (nothing saved).
   std::function<void(const Recording& game, bool newRecord)> saveReplay;

@@ -321,7 +321,9 @@ void SdlShell::Present() {
 
 void SdlShell::ShowImeMessage() {
   if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption_.c_str(), kImeMessage, window_) != 0) {
-    std::cerr << "voltaro5: " << kImeMessage << '\n';
+    // SDL's own reason says what the machine lacks (a helper program, fonts).
+    std::cerr << "voltaro5: " << kImeMessage << " (the message box failed: " << SDL_GetError()
+              << ")\n";
   }
 }
 

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing the game need,
-# but only those that are missing, so it is cheap to run before every build.
+# The one list of the Debian packages that building, running, testing and
+# packaging the game need. Installs only those that are missing, so it is cheap
+# to run before every build.
 set -euo pipefail
 
 packages=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libx11-dev
+  libsdl2-dev libx11-dev libcli11-dev
   xvfb xdotool x11-utils x11-apps imagemagick python3
+  # SDL's message box on X11 draws with the core X fonts; without them it fails
+  # without a word and the input-method box never appears.
+  xfonts-base
 )
 
 missing=()
@@ -24,5 +28,7 @@ if [[ $(id -u) -ne 0 ]]; then
   sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Others may be running apt at the same moment: wait for the lock, not fail.
+apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900)
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"

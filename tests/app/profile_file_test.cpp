@@ -113,8 +113,9 @@ TEST_F(OnDisk, CrashJustBeforeRenameLeavesTheOldFileWholeAndLaterWritesWork) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {  // dies once the new bytes are complete beside the old file
-    WriteProfileString(path_, kSection, "HighScore", "200", nullptr,
-                       [](const std::string&, const std::string&) { ::_exit(0); });
+    FileWriteOps dieAtRename;
+    dieAtRename.rename = [](const char*, const char*) -> int { ::_exit(0); };
+    WriteProfileString(path_, kSection, "HighScore", "200", nullptr, dieAtRename);
     ::_exit(1);
   }
   int status = 0;
@@ -126,8 +127,9 @@ TEST_F(OnDisk, CrashJustBeforeRenameLeavesTheOldFileWholeAndLaterWritesWork) {
   const std::string written = "[A]\r\nx=1\r\n[VOLTARO ZIP 5]\r\nHighScore=300\r\n";
   EXPECT_EQ(Get(path_), written);
   // An error at the same point leaves the file alone and takes its temporary file away.
-  const auto hook = [](const std::string&, const std::string&) { throw std::runtime_error("x"); };
-  EXPECT_THROW(WriteProfileString(path_, kSection, "HighScore", "400", nullptr, hook),
+  FileWriteOps throwAtRename;
+  throwAtRename.rename = [](const char*, const char*) -> int { throw std::runtime_error("x"); };
+  EXPECT_THROW(WriteProfileString(path_, kSection, "HighScore", "400", nullptr, throwAtRename),
                std::runtime_error);
   EXPECT_EQ(Get(path_), written);
   EXPECT_EQ(Entries(), 2);

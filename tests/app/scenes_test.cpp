@@ -147,6 +147,7 @@ struct Rig {
                {[this](const std::string&) { return stored; },
                 [this](const std::string& dir, std::int32_t score) {
                   writes.emplace_back(dir, score);
+                  return score;
                 },
                 [this](const Recording& game, bool newRecord) {
                   replays.emplace_back(game, newRecord);

@@ -298,7 +298,10 @@ def ime_box(x, game):
         check(game.alive(), f"the game ended: {game.stderr_text()}")
         return next((id for id, name, _ in x.top_level_windows() if id not in before and
                      name == CAPTION and x.is_viewable(id)), None)
-    box = wait_for("a message box with the game's caption", shown, 3.0)
+    try:
+        box = wait_for("a message box with the game's caption", shown, 3.0)
+    except Failure as failure:  # the game says on stderr why SDL could not show it
+        raise Failure(f"{failure}; the game's standard error: {game.stderr_text()!r}")
     owner = x.run("xprop", "-id", str(box), "WM_TRANSIENT_FOR")
     check(f"{game.window:#x}" in owner, f"the box does not belong to the game: {owner}")
     frozen = game.screenshot()
