@@ -20,8 +20,16 @@ constexpr const char* kControls =
 
 // One line per option; each writes straight into its field of `options`.
 void DefineOptions(CLI::App& app, CommandLine& options) {
-  static_cast<void>(app);
-  static_cast<void>(options);
+  app.add_option("--record", options.recordPath,
+                 "Also save each game played to FILE (FILE.1, FILE.2 ... once there are several)")
+      ->type_name("FILE");
+  app.add_option("--replay", options.replayPath,
+                 "Show the recorded game in FILE (a .v5replay) instead of playing; stores nothing")
+      ->type_name("FILE");
+  app.add_option("--replay-speed", options.replaySpeed,
+                 "With --replay: play N frames in each frame period (1 to 8, default 1)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 8));
 }
 
 }  // namespace

@@ -12,7 +12,11 @@ namespace voltaro {
 
 // What the player asked for on the command line. Each option of a feature is
 // one field here and one line in DefineOptions (command_line.cpp).
-struct CommandLine {};
+struct CommandLine {
+  std::string recordPath;  // --record: also save each game here
+  std::string replayPath;  // --replay: show this recorded game instead of playing
+  int replaySpeed = 1;     // --replay-speed: frames per frame period
+};
 
 // What --help and --version show that the parse cannot know by itself.
 struct CommandLineFacts {

@@ -14,5 +14,6 @@ int main(int argc, char** argv) {
   const std::variant<voltaro::CommandLine, int> parsed =
       voltaro::ParseCommandLine(argc, argv, facts, std::cout, std::cerr);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
-  return voltaro::RunGame({});
+  const auto& options = std::get<voltaro::CommandLine>(parsed);
+  return voltaro::RunGame({"", options.recordPath, options.replayPath, options.replaySpeed});
 }

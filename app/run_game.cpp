@@ -8,10 +8,12 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "game/run_time_error.h"
 #include "gfx/sprites.h"
 #include "high_score.h"
+#include "replay_files.h"
 #include "save_place.h"
 #include "scenes.h"
 #include "screens.h"
@@ -58,19 +60,38 @@ int RunGame(const RunOptions& options) {
     }
     *frameLog << "start " << MonotonicMicroseconds() << '\n';
   }
+  // A replay is checked before any window opens: a bad file is one message
+  // and status 2, with nothing written.
+  std::optional<ReplayShow> replay;
+  if (!options.replayPath.empty()) {
+    std::string whyNot;
+    std::optional<Recording> game = LoadReplayFile(options.replayPath, whyNot);
+    if (!game) {
+      std::cerr << "voltaro5: " << whyNot << '\n';
+      return 2;
+    }
+    replay = ReplayShow{std::move(*game), options.replaySpeed};
+  }
   int status = 0;
   try {
     const Sprites sprites = LoadSprites();
     SdlShell shell(sprites);
     // Where the best score is kept is chosen once, from the program's directory.
     SavePlace place;
-    HighScoreStore store{[&place](const std::string& appDir) {
+    ReplaySaver replays("", options.recordPath);
+    HighScoreStore store{[&place, &replays](const std::string& appDir) {
                            place =
                                ChooseSavePlace(appDir, ProcessSaveEnvironment(), RealSaveProbe());
+                           replays.SetDirectory(place.directory);
                            return ReadBestScore(place, std::cerr);
                          },
                          [&place](const std::string&, std::int32_t hiScore) {
                            return StoreBestScore(place, hiScore, std::cerr);
+                         },
+                         [&place, &replays](const Recording& game, bool newRecord) {
+                           // The best-score file's folder may not exist yet.
+                           if (!place.directory.empty()) MakeSaveDirectory(place, nullptr);
+                           replays.Save(game, newRecord, std::cerr);
                          }};
     Scenes scenes(shell, sprites, std::move(store));
     if (frameLog) {
@@ -79,6 +100,10 @@ int RunGame(const RunOptions& options) {
       });
     }
     scenes.Form_Load();
+    if (replay) {
+      scenes.ReplayR(*replay);
+      return 0;
+    }
     // The start timer's single tick: from here on the game runs in MainR.
     scenes.MainR();
   } catch (const QuitRequested&) {

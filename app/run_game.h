@@ -11,6 +11,12 @@ struct RunOptions {
   // When set, every frame's start (scene, FrameTime, and the monotonic clock
   // in microseconds) is appended to this file, one line per frame.
   std::string frameLogPath;
+  // When set, every finished game is also saved here (numbered from the
+  // second game on, see --record).
+  std::string recordPath;
+  // When set, this recorded game is shown instead of the scene sequence.
+  std::string replayPath;
+  int replaySpeed = 1;
 };
 
 // Where this program keeps the best score and why there, for --help: one or

@@ -13,5 +13,7 @@ int main(int argc, char** argv) {
     std::cerr << "usage: voltaro5-pacing FRAME_LOG\n";
     return 2;
   }
-  return voltaro::RunGame({argv[1]});
+  voltaro::RunOptions options;
+  options.frameLogPath = argv[1];
+  return voltaro::RunGame(options);
 }
