@@ -54,6 +54,7 @@ class FakeShell final : public Shell {
   std::int32_t Now() override { return ++clockReads_, ClockFromMilliseconds(now_); }
   void PumpEvents(KeySink& keys) override {
     ++pumps_;
+    now_ += msPerPump_;
     while (EventPending()) {
       const int event = events_[next_++].second;
       if (event == kClose) throw QuitRequested();
@@ -81,6 +82,7 @@ class FakeShell final : public Shell {
   void ShowImeMessage() override { ++imeMessages_; }
 
   std::uint64_t workMsPerFrame_ = 0;
+  std::uint64_t msPerPump_ = 0;  // lets keys land inside a frame's placements
   std::size_t maxShows_ = 5000;
   std::vector<Shown> shown_;
   int clockReads_ = 0, pumps_ = 0, imeMessages_ = 0;
