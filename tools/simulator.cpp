@@ -191,12 +191,12 @@ std::optional<std::string> RunReplay(const Options& options, const Recording& re
 
   const std::string recordedEnd = TraceObserver::EndName(recording.end);
   const std::string frame = "frame " + std::to_string(result.frames) + ": ";
-  if (result.end != recordedEnd) {
-    if (result.frames < recording.frames) {
-      return frame + "the game ended (" + result.end + ") before its recorded end in frame " +
-             std::to_string(recording.frames);
-    }
+  if (std::string_view(result.end) == "limit") {
     return frame + "the recording ended here (" + recordedEnd + ") but the game went on";
+  }
+  if (result.end != recordedEnd || result.frames != recording.frames) {
+    return frame + "the game ended (" + result.end + ") before its recorded end (" + recordedEnd +
+           ") in frame " + std::to_string(recording.frames);
   }
   if (result.score != recording.score) {
     return frame + "score " + std::to_string(result.score) + ", recorded " +

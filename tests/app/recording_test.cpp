@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -16,6 +18,7 @@
 #include "game/keys.h"
 #include "game/replay_text.h"
 #include "gfx/sprites.h"
+#include "players.h"
 #include "simulator.h"
 #include "trace_observer.h"
 
@@ -28,15 +31,25 @@ struct ScriptEnded : std::exception {};
 // that keys land in every kind of pump, and which closes when its script ends.
 class ScriptedWindow final : public Shell {
  public:
+  // A player who looks at the game between frames and adds keys of its own.
+  std::function<void(std::vector<int>& keys)> player;
+  std::uint64_t seed = 77;  // the random source's seed at start-up
+
   void At(std::uint64_t at, int key) { events_.emplace_back(at, key); }
   std::string AppDir() override { return "/games/voltaro/"; }
-  std::uint64_t TimeOfDaySeed() override { return 77; }
+  std::uint64_t TimeOfDaySeed() override { return seed; }
   void SetCaption(const std::string&) override {}
   void SetClientSize(int, int) override {}
   void ShowWindow() override {}
   std::int32_t Now() override { return ClockFromMilliseconds(now_); }
   void PumpEvents(KeySink& keys) override {
     now_ += 1;
+    if (player && shownSinceAsked_) {
+      shownSinceAsked_ = false;
+      std::vector<int> wanted;
+      player(wanted);
+      for (const int key : wanted) key > 0 ? keys.OnKeyDown(key) : keys.OnKeyUp(-key);
+    }
     while (next_ < events_.size() && events_[next_].first <= now_) {
       const int key = events_[next_++].second;
       key > 0 ? keys.OnKeyDown(key) : keys.OnKeyUp(-key);
@@ -48,13 +61,17 @@ class ScriptedWindow final : public Shell {
     if (ahead > 0) now_ += static_cast<std::uint64_t>(ahead);
   }
   void WaitForEvent() override { now_ = std::max(now_, events_[next_].first); }
-  void Show(const Surface&) override { now_ += 3; }
+  void Show(const Surface&) override {
+    now_ += 3;
+    shownSinceAsked_ = true;
+  }
   void ShowImeMessage() override {}
 
  private:
   std::uint64_t now_ = 1000;
   std::vector<std::pair<std::uint64_t, int>> events_;
   std::size_t next_ = 0;
+  bool shownSinceAsked_ = false;
 };
 
 // The text a FILE* collected in memory.
@@ -151,6 +168,102 @@ TEST(Recording, ReplaysInTheSimulatorThroughTheSameStatesAsPlayed) {
     const Recording reread = ParseReplayText(ReplayText(saved[g]), "game");
     EXPECT_EQ(ReplayTrace(reread), played.Trace(g)) << "game " << g + 1;
   }
+}
+
+// The recorded games in tests/replays, which every test run replays (see
+// tests/replays/README.md). Made anew only when asked for:
+//   VOLTARO5_REGENERATE_REPLAYS=tests/replays build/tests/voltaro5_app_tests \
+//       --gtest_filter=ReplayCorpus.*
+TEST(ReplayCorpus, Regenerate) {
+  const char* dir = std::getenv("VOLTARO5_REGENERATE_REPLAYS");
+  if (dir == nullptr) GTEST_SKIP() << "set VOLTARO5_REGENERATE_REPLAYS to a folder to make them";
+  const Sprites sprites = LoadSprites();
+  const auto save = [dir](const std::string& name, const Recording& game) {
+    std::FILE* file = std::fopen((std::string(dir) + "/" + name).c_str(), "wb");
+    ASSERT_NE(file, nullptr) << name;
+    const std::string text = ReplayText(game);
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+  };
+  // Plays through the scenes until the script ends; returns the games finished.
+  const auto play = [&sprites](ScriptedWindow& window) {
+    std::vector<Recording> games;
+    Scenes scenes(window, sprites,
+                  {[](const std::string&) { return 0; },
+                   [](const std::string&, std::int32_t score) { return score; },
+                   [&games](const Recording& game, bool) { games.push_back(game); }});
+    scenes.Form_Load();
+    try {
+      scenes.MainR();
+    } catch (const ScriptEnded&) {
+    }
+    return std::pair(games, &scenes);
+  };
+
+  {  // Enter and nothing else: the car falls onto the first plate and rides it out.
+    ScriptedWindow window;
+    window.At(1100, kKeyEnter);
+    window.At(20'000, kKeyEnter);
+    const auto [games, scenes] = play(window);
+    ASSERT_GE(games.size(), 1u);
+    save("no_keys_fell.v5replay", games[0]);
+  }
+  {  // A careless player whose keys land in set-up, in placements and between
+     // frames; its second game starts from what the first left behind.
+    ScriptedWindow window;
+    std::mt19937 random(99);
+    const int keys[] = {kKeyLeft, kKeyRight, kKeyUp, kKeyZ, kKeyV, kKeyD, kKeyEnter, kKeyProcess};
+    for (std::uint64_t at = 1200; at < 120'000; at += 1 + random() % 40) {
+      const int key = keys[random() % std::size(keys)];
+      window.At(at, random() % 3 == 0 ? -key : key);
+    }
+    const auto [games, scenes] = play(window);
+    ASSERT_GE(games.size(), 2u);
+    save("careless_first.v5replay", games[0]);
+    save("careless_second_carry_over.v5replay", games[1]);
+  }
+  // The pilot, between frames: long games, ended by falling or by enemies.
+  bool haveHits = false, haveLong = false;
+  for (std::uint64_t seed = 1; seed <= 40 && !(haveHits && haveLong); ++seed) {
+    ScriptedWindow window;
+    window.seed = seed;
+    sim::Pilot pilot(seed);
+    GameState* game = nullptr;
+    std::uint64_t tick = 0;
+    window.player = [&](std::vector<int>& wanted) {
+      if (game == nullptr || game->GameMode != kModePlaying) return;
+      std::vector<sim::KeyEvent> events;
+      pilot.Decide(*game, ++tick, events);
+      for (const sim::KeyEvent& e : events) wanted.push_back(e.down ? e.code : -e.code);
+    };
+    window.At(1100, kKeyEnter);
+    window.At(100'000'000, 0);
+    Scenes* scenes = nullptr;
+    std::vector<Recording> games;
+    Scenes own(window, sprites,
+               {[](const std::string&) { return 0; },
+                [](const std::string&, std::int32_t score) { return score; },
+                [&games](const Recording& g, bool) { games.push_back(g); }});
+    scenes = &own;
+    game = &scenes->Game();
+    scenes->Form_Load();
+    try {
+      scenes->MainR();
+    } catch (const ScriptEnded&) {
+    } catch (const std::exception&) {
+    }
+    if (games.empty()) continue;
+    const Recording& g = games[0];
+    if (g.end == FrameEnd::kHits && !haveHits) {
+      save("pilot_hits.v5replay", g);
+      haveHits = true;
+    }
+    if (g.end == FrameEnd::kFell && g.frames > 4000 && !haveLong) {
+      save("pilot_long_fell.v5replay", g);
+      haveLong = true;
+    }
+  }
+  EXPECT_TRUE(haveHits && haveLong);
 }
 
 }  // namespace

@@ -191,6 +191,48 @@ def case_pilot_plays_long_games():
               for a, b in zip(lines, lines[1:])), "no coin collected and no enemy shot")
 
 
+REPLAYS = pathlib.Path(__file__).resolve().parent.parent / "replays"
+
+
+def case_replays():
+    """The recorded games keep their recorded ends; a replay that does not is
+    named with its first differing frame (status 3), a bad file with its line
+    (status 2), and neither writes anything."""
+    files = sorted(REPLAYS.glob("*.v5replay"))
+    check(len(files) >= 5, f"expected the recorded games in {REPLAYS}")
+    for path in files:
+        out, _ = run(["--replay", str(path)])
+        lines = path.read_text().splitlines()
+        recorded = {line.split()[0]: line.split()[1] for line in lines[-3:]}
+        check(out.decode() == f"frames {recorded['frames']} end {recorded['end']} "
+              f"score {recorded['final']}\n", f"{path.name}: {out!r}")
+    with tempfile.TemporaryDirectory() as tmp:
+        good = (REPLAYS / "careless_first.v5replay").read_text()
+        changed = pathlib.Path(tmp, "changed.v5replay")
+        changed.write_text(good.replace("\nfinal ", "\nfinal 1"))
+        _, err = run(["--replay", str(changed)], status=3)
+        check("replay diverged: frame 185: score" in err, err)
+        changed.write_text(good.replace("\nframes 185\n", "\nframes 150\n"))
+        _, err = run(["--replay", str(changed)], status=3)
+        check("frame 150: the recording ended here (fell) but the game went on" in err, err)
+        changed.write_text(good.replace("\nframes 185\n", "\nframes 900\n"))
+        _, err = run(["--replay", str(changed)], status=3)
+        check("frame 185: the game ended (fell) before its recorded end (fell) in frame 900" in err, err)
+        trace_path = pathlib.Path(tmp, "t.jsonl")
+        for text, named in [("", "changed.v5replay: the file is empty"),
+                            (good.replace("\ncar ", "\ncar nan "), "changed.v5replay:5:"),
+                            (good[: len(good) // 2], "changed.v5replay:")]:
+            changed.write_text(text)
+            out, err = run(["--replay", str(changed), "--trace", str(trace_path)], status=2)
+            check(named in err and err.count("\n") == 1 and out == b"", f"{named}: {err!r}")
+            check(not trace_path.exists(), "a bad replay wrote a trace")
+        for args in (["--replay", str(changed), "--pilot", "1"], ["--replay", tmp]):
+            run(args, status=2)
+        # The trace of a replay is the trace of the game as played.
+        lines, _ = trace(["--replay", str(REPLAYS / "careless_second_carry_over.v5replay")])
+        check(lines[-1]["end"] == "fell" and lines[-1]["frame"] == 280, "carry-over replay trace")
+
+
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
 
 if __name__ == "__main__":
