@@ -7,6 +7,7 @@ Usage: e2e_test.py GAME voltaro5-e2e-frames voltaro5-e2e-x CASE"""
 import argparse
 import collections
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -197,7 +198,8 @@ def case_play_to_game_over(args, x, pictures):
         check((game.ini_bytes() or b"").decode().splitlines() == INI.format(score).splitlines(),
               f"the file holds {game.ini_bytes()!r}, not the score {score}")
         files = sorted(os.listdir(game.dir))
-        check(files == ["Voltaro5.ini", "stderr.txt", "voltaro5"], f"files left: {files}")
+        check(files == ["Voltaro5.ini", "best.v5replay", "last.v5replay", "stderr.txt",
+                        "voltaro5"], f"files left: {files}")
         game.key("Return")
         wait_title(game, pictures, score)
 
@@ -325,6 +327,46 @@ def case_input_method_key(args, x, pictures):
         ime_box(x, game)
         shots = {game.screenshot()}
         wait_for("play to go on", lambda: shots.add(game.screenshot()) or len(shots) > 2, 3.0)
+
+
+def case_replay_round_trip(args, x, pictures):
+    """A game played with keys pressed at random moments is saved as
+    last.v5replay; the simulator replays it to the very score the file stores,
+    and the window's replay shows the game-over screen with that score and
+    writes nothing."""
+    rnd = random.Random(2026)
+    with Game(x, args.game) as game:
+        game.find_window()
+        start_play(game, pictures, 0)
+        held = set()
+        for _ in range(60):  # about three seconds of careless play
+            key = rnd.choice(["Left", "Right", "Up", "z", "v", "d"])
+            action = "keyup" if key in held and rnd.random() < 0.6 else "keydown"
+            (held.discard if action == "keyup" else held.add)(key)
+            x.run("xdotool", action, key)
+            time.sleep(rnd.random() * 0.1)
+        for key in held:
+            x.run("xdotool", "keyup", key)
+        score, _ = wait_game_over(game, pictures)
+        x.run(args.x_client, "close", str(game.window))
+        check(game.wait_exit(5.0) == 0, f"closing the game-over screen: {game.stderr_text()}")
+        ini = (game.ini_bytes() or b"").decode()
+        check(ini.splitlines() == INI.format(score).splitlines(), f"the file holds {ini!r}")
+        replay = os.path.join(game.dir, "last.v5replay")
+        check(open(replay).read().count("\nkey ") > 5, "the keys are in the replay")
+        sim = os.path.join(os.path.dirname(os.path.abspath(args.game)), "voltaro5-sim")
+        proc = subprocess.run([sim, "--replay", replay], capture_output=True, timeout=60)
+        out = proc.stdout.decode()
+        check(proc.returncode == 0 and out.endswith(f" score {score}\n"),
+              f"voltaro5-sim --replay: status {proc.returncode}, {out!r} {proc.stderr!r}")
+        with Game(x, args.game, args=["--replay", replay]) as shown:
+            shown.find_window()
+            shown_score, _ = wait_game_over(shown, pictures)
+            check(shown_score == score, f"the replay shows {shown_score}, not {score}")
+            shown.key("Return")
+            check(shown.wait_exit(5.0) == 0, f"Enter after the replay: {shown.stderr_text()}")
+            files = sorted(os.listdir(shown.dir))
+            check(files == ["stderr.txt", "voltaro5"], f"the replay wrote files: {files}")
 
 
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
