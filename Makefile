@@ -13,8 +13,14 @@ build: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default -j $(JOBS)
 
+# The game plays from play/, which `clean` leaves alone, so the best score it
+# keeps beside itself (play/Voltaro5.ini) outlives a clean build. A record
+# from the time it played from build/ is taken along once.
 run: build
-	./build/voltaro5
+	@mkdir -p play
+	@if [ -f build/Voltaro5.ini ] && [ ! -e play/Voltaro5.ini ]; then cp build/Voltaro5.ini play/; fi
+	cp build/voltaro5 play/voltaro5
+	./play/voltaro5
 
 test: build
 	ctest --preset default -j $(JOBS)
@@ -28,5 +34,6 @@ soak: deps
 bench: build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
+# Build output only: never play/, where `make run` keeps the best score.
 clean:
 	rm -rf build build-asan
