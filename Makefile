@@ -1,8 +1,10 @@
 # Convenience wrapper around CMake. Every target first makes sure the Debian
 # packages the build needs are installed (scripts/install-deps.sh).
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# Where `make install` puts the game; DESTDIR, when set, is put before it.
+PREFIX ?= /usr/local
 
-.PHONY: all deps build run test soak bench clean
+.PHONY: all deps build run test soak bench install package clean
 
 all: build
 
@@ -24,6 +26,13 @@ run: build
 
 test: build
 	ctest --preset default -j $(JOBS)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# The Debian package build/voltaro5_VERSION_ARCH.deb (installs under /usr).
+package: build
+	cd build && cpack --config CPackConfig.cmake
 
 # Long pilot and bot games in the sanitizer build.
 soak: deps
