@@ -1,8 +1,10 @@
 # Convenience wrapper around CMake. Every target first makes sure the Debian
 # packages the build needs are installed (scripts/install-deps.sh).
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# Where `make install` puts the game; DESTDIR, when set, is put before it.
+PREFIX ?= /usr/local
 
-.PHONY: all deps build run test soak bench clean
+.PHONY: all deps build run test soak bench install package clean
 
 all: build
 
@@ -13,11 +15,24 @@ build: deps
 	cmake --preset default >/dev/null
 	cmake --build --preset default -j $(JOBS)
 
+# The game plays from play/, which `clean` leaves alone, so the best score it
+# keeps beside itself (play/Voltaro5.ini) outlives a clean build. A record
+# from the time it played from build/ is taken along once.
 run: build
-	./build/voltaro5
+	@mkdir -p play
+	@if [ -f build/Voltaro5.ini ] && [ ! -e play/Voltaro5.ini ]; then cp build/Voltaro5.ini play/; fi
+	cp build/voltaro5 play/voltaro5
+	./play/voltaro5
 
 test: build
 	ctest --preset default -j $(JOBS)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# The Debian package build/voltaro5_VERSION_ARCH.deb (installs under /usr).
+package: build
+	cd build && cpack --config CPackConfig.cmake
 
 # Long pilot and bot games in the sanitizer build.
 soak: deps
@@ -28,5 +43,6 @@ soak: deps
 bench: build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
+# Build output only: never play/, where `make run` keeps the best score.
 clean:
 	rm -rf build build-asan

@@ -7,11 +7,14 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libx11-dev libcli11-dev
+  libsdl2-dev libx11-dev libcli11-dev libpng-dev
   xvfb xdotool x11-utils x11-apps imagemagick python3
   # SDL's message box on X11 draws with the core X fonts; without them it fails
   # without a word and the input-method box never appears.
   xfonts-base
+  # Installing and packaging: checks of the menu entry, the metadata and the
+  # manual pages, and the Debian package's dependencies and lint.
+  desktop-file-utils appstream man-db dpkg-dev file lintian
 )
 
 missing=()

@@ -101,21 +101,31 @@ def parse_xwd(data):
 
 class Game:
     """A copy of a game executable in a fresh directory, started on `x`, with
-    `ini` (text or bytes) as its Voltaro5.ini; "{dir}" in `args` is that directory."""
+    `ini` (text or bytes) as its Voltaro5.ini; "{dir}" in `args` is that directory.
+    The game gets a HOME of its own (`home`), so that no record a player keeps in
+    their data folder is seen. With `user` (a user id), it runs as that user, who
+    owns the HOME but may not write the program's directory, as after an install."""
 
-    def __init__(self, x, executable, ini=None, args=()):
+    def __init__(self, x, executable, ini=None, args=(), user=None):
         self.x = x
         self.dir = tempfile.mkdtemp(prefix="voltaro5-e2e-")
+        self.home = tempfile.mkdtemp(prefix="voltaro5-e2e-home-")
         self.exe = os.path.join(self.dir, os.path.basename(executable))
         shutil.copy2(executable, self.exe)
         self.ini_path = pathlib.Path(self.dir, "Voltaro5.ini")
         if ini is not None:
             self.ini_path.write_bytes(ini.encode() if isinstance(ini, str) else ini)
         self.stderr = open(os.path.join(self.dir, "stderr.txt"), "wb")
+        env = dict(x.env(), HOME=self.home)
+        env.pop("XDG_DATA_HOME", None)
+        command = [self.exe] + [a.format(dir=self.dir) for a in args]
+        if user is not None:
+            os.chmod(self.dir, 0o555)
+            os.chown(self.home, user, user)
+            command = ["setpriv", f"--reuid={user}", f"--regid={user}", "--clear-groups"] + command
         self.started = time.monotonic()
         # Started elsewhere: the high-score file must follow the program.
-        self.process = subprocess.Popen([self.exe] + [a.format(dir=self.dir) for a in args],
-                                        cwd="/", env=x.env(), stdout=subprocess.DEVNULL,
+        self.process = subprocess.Popen(command, cwd="/", env=env, stdout=subprocess.DEVNULL,
                                         stderr=self.stderr)
         self.window = None
 
@@ -169,6 +179,7 @@ class Game:
         self.process.wait()
         self.stderr.close()
         if exc_type is not None:
-            print(f"kept the game's directory to look at: {self.dir}")
+            print(f"kept the game's directory to look at: {self.dir} (HOME {self.home})")
         else:
             shutil.rmtree(self.dir, ignore_errors=True)
+            shutil.rmtree(self.home, ignore_errors=True)
