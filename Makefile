@@ -2,7 +2,9 @@
 # packages the build needs are installed (scripts/install-deps.sh).
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test soak bench clean
+.PHONY: all deps build run test soak soak-long fuzz bench clean
+
+FUZZ_SECONDS ?= 60
 
 all: build
 
@@ -25,8 +27,14 @@ soak: deps
 	cmake --build --preset asan -j $(JOBS) --target voltaro5-sim
 	scripts/soak.sh build-asan/voltaro5-sim
 
+# Every libFuzzer target for FUZZ_SECONDS seconds each (clang, sanitizers).
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
 bench: build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

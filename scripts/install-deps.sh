@@ -12,6 +12,8 @@ packages=(
   # SDL's message box on X11 draws with the core X fonts; without them it fails
   # without a word and the input-method box never appears.
   xfonts-base
+  # The fuzz targets: clang and its libFuzzer and sanitizer runtimes.
+  clang libclang-rt-14-dev
 )
 
 missing=()
