@@ -27,6 +27,12 @@ soak: deps
 	cmake --build --preset asan -j $(JOBS) --target voltaro5-sim
 	scripts/soak.sh build-asan/voltaro5-sim
 
+# Ten million frames and more in the sanitizer build (under half an hour).
+soak-long: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS) --target voltaro5-sim
+	scripts/soak_long.sh build-asan/voltaro5-sim
+
 # Every libFuzzer target for FUZZ_SECONDS seconds each (clang, sanitizers).
 fuzz: deps
 	cmake --preset fuzz >/dev/null
