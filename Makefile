@@ -2,7 +2,7 @@
 # packages the build needs are installed (scripts/install-deps.sh).
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test soak soak-long fuzz bench clean
+.PHONY: all deps build run test soak soak-long fuzz torture bench clean
 
 FUZZ_SECONDS ?= 60
 
@@ -20,6 +20,11 @@ run: build
 
 test: build
 	ctest --preset default -j $(JOBS)
+
+# Writers killed at random moments, and the window closed at random moments
+# under Xvfb (several minutes).
+torture: build
+	ctest --preset torture
 
 # Long pilot and bot games in the sanitizer build.
 soak: deps
