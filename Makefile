@@ -4,7 +4,9 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # Where `make install` puts the game; DESTDIR, when set, is put before it.
 PREFIX ?= /usr/local
 
-.PHONY: all deps build run test soak bench install package clean
+.PHONY: all deps build run test soak soak-long fuzz torture bench install package clean
+
+FUZZ_SECONDS ?= 60
 
 all: build
 
@@ -34,15 +36,32 @@ install: build
 package: build
 	cd build && cpack --config CPackConfig.cmake
 
+# Writers killed at random moments, and the window closed at random moments
+# under Xvfb (several minutes).
+torture: build
+	ctest --preset torture
+
 # Long pilot and bot games in the sanitizer build.
 soak: deps
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j $(JOBS) --target voltaro5-sim
 	scripts/soak.sh build-asan/voltaro5-sim
 
+# Ten million frames and more in the sanitizer build (under half an hour).
+soak-long: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS) --target voltaro5-sim
+	scripts/soak_long.sh build-asan/voltaro5-sim
+
+# Every libFuzzer target for FUZZ_SECONDS seconds each (clang, sanitizers).
+fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j $(JOBS)
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
 bench: build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 # Build output only: never play/, where `make run` keeps the best score.
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

@@ -15,6 +15,8 @@ packages=(
   # Installing and packaging: checks of the menu entry, the metadata and the
   # manual pages, and the Debian package's dependencies and lint.
   desktop-file-utils appstream man-db dpkg-dev file lintian
+  # The fuzz targets: clang and its libFuzzer and sanitizer runtimes.
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -50,7 +50,15 @@ TEST(ProfileEdit, ChangesOnlyTheEntryAndReadsBack) {
       {"[VOLTARO ZIP 5]\r\nName=A", "[VOLTARO ZIP 5]\r\nName=A\r\nHighScore=900\r\n"},
       {"[Video]\nW=250", "[Video]\nW=250\n[VOLTARO ZIP 5]\nHighScore=900\n"},
       {"[A]\r\nx=1\ny=2\n", "[A]\r\nx=1\ny=2\n[VOLTARO ZIP 5]\r\nHighScore=900\r\n"},
-      {"\001\000\376"s, "\001\000\376\n[VOLTARO ZIP 5]\nHighScore=900\n"s}};
+      {"\001\000\376"s, "\001\000\376\n[VOLTARO ZIP 5]\nHighScore=900\n"s},
+      // The entry as the last line without a final newline gets none added.
+      {"[VOLTARO ZIP 5]\nHighScore=12", "[VOLTARO ZIP 5]\nHighScore=900"},
+      {"[VOLTARO ZIP 5]\r\nHighScore=12 ", "[VOLTARO ZIP 5]\r\nHighScore=900"},
+      // Mixed line ends: each kept where it was, new lines take the first one.
+      {"[A]\nx=1\r\n[VOLTARO ZIP 5]\r\nHighScore=5\nY=1\r\n",
+       "[A]\nx=1\r\n[VOLTARO ZIP 5]\r\nHighScore=900\nY=1\r\n"},
+      {"[A]\r\nx=1\n[VOLTARO ZIP 5]\nName=A\n\r\n[B]\n",
+       "[A]\r\nx=1\n[VOLTARO ZIP 5]\nName=A\nHighScore=900\r\n\r\n[B]\n"}};
   for (const auto& [before, after] : cases) {
     SCOPED_TRACE(PrintToString(before));
     const std::string edited = SetProfileEntry(before, kSection, "HighScore", "900");

@@ -1,6 +1,8 @@
 // The car: first fall, the jump's arc, landing windows, walking off, walls.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "game/keys.h"
 #include "game/phases.h"
 #include "game/play_frame.h"
@@ -128,6 +130,22 @@ TEST(WalkOff, LeavesPastTheEndAndCanLandBackFromTheSecondFrame) {
   frame();
   EXPECT_TRUE(game.OnPlate);
   EXPECT_EQ(game.RidePlate, 3);
+}
+
+TEST(WalkOff, CentreMayReachEitherEndOfThePlateButNotPassIt) {
+  // The plate spans x 100..180; the car's centre is CarX + 17, the car stands still.
+  for (const auto& [carX, stays] : {std::pair{83.0f, true}, std::pair{82.5f, false},
+                                    std::pair{163.0f, true}, std::pair{163.5f, false}}) {
+    GameState game = OpenShaft();
+    game.Plates[3] = {100, 200};
+    game.RidePlate = 3;
+    game.OnPlate = true;
+    game.CarY = 184;
+    game.CarX = carX;
+    CarPhase(game);
+    EXPECT_EQ(game.OnPlate, stays) << "CarX " << carX;
+    EXPECT_EQ(game.CarVY, stays ? 0.0f : 2.5f) << "CarX " << carX;
+  }
 }
 
 TEST(Walls, BounceWithFourFifthsFormedInDoublePrecision) {

@@ -121,7 +121,7 @@ TEST(BulletHits, OpenOverlapAndNoFreeSlot) {
   EXPECT_EQ(game.Enemies[1].X, -200.0f);
 }
 
-TEST(EnemyContacts, StrictLimitsAndTheFourthHitEndsAtOnce) {
+TEST(EnemyContacts, OpenOverlapOnEveryEdge) {
   for (const auto& [dx, dy, touch] :
        {std::tuple{-34.0f, 0.0f, false}, std::tuple{-33.5f, 0.0f, true},
         std::tuple{34.0f, 0.0f, false}, std::tuple{0.0f, 16.0f, false},
@@ -133,14 +133,21 @@ TEST(EnemyContacts, StrictLimitsAndTheFourthHitEndsAtOnce) {
     EXPECT_FALSE(EnemyContacts(game));
     EXPECT_EQ(game.HitCount, touch ? 1 : 0) << dx << "," << dy;
   }
+}
+
+TEST(EnemyContacts, ThreeContactsAreSurvivedAndTheFourthEndsTheGameAtOnce) {
   GameState game = OpenShaft();
   game.CarX = 100;
   game.CarY = 100;
-  game.HitCount = 3;
-  game.Enemies[0] = {100, 100, false, 0, true};
-  game.Enemies[1] = {101, 100, false, 1, true};
-  EXPECT_TRUE(EnemyContacts(game));
-  EXPECT_EQ(game.GameMode, kModeGameOver);
+  for (int contact = 1; contact <= 4; ++contact) {
+    game.Enemies[0] = {100, 100, false, 0, true};
+    game.Enemies[1] = {101, 100, false, 1, true};
+    if (contact < 4) game.Enemies[1].X = -200;  // one contact a frame until the last
+    const bool ends = contact == 4;
+    EXPECT_EQ(EnemyContacts(game), ends) << "contact " << contact;
+    EXPECT_EQ(game.HitCount, contact);
+    EXPECT_EQ(game.GameMode, ends ? kModeGameOver : kModePlaying) << "contact " << contact;
+  }
   EXPECT_TRUE(game.Enemies[1].Alive);  // the rest of the test does not run
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "game/game_ready.h"
 #include "game/phases.h"
@@ -162,6 +163,37 @@ TEST(SetCoin, RetriesUntilNoPlateIsTouched) {
   SetCoin(game, platform, 2);
   EXPECT_EQ(platform.DrawCount(), 4);
   EXPECT_EQ(game.Coins[2].X, 90.0f);  // touching the plate's edge is free
+}
+
+TEST(CoinPhase, CarCollectsOnlyInsideTheOpenRectangle) {
+  // dx = CarX - coin.X, dy = CarY - coin.Y after the coin has sunk 2.5 px.
+  for (const auto& [dx, dy, taken] :
+       {std::tuple{-34.0f, 0.0f, false}, std::tuple{-33.5f, 0.0f, true},
+        std::tuple{10.0f, 0.0f, false}, std::tuple{9.5f, 0.0f, true},
+        std::tuple{0.0f, -16.0f, false}, std::tuple{0.0f, -15.5f, true},
+        std::tuple{0.0f, 10.0f, false}, std::tuple{0.0f, 9.5f, true}}) {
+    GameState game = OpenShaft();
+    game.CarX = 100;
+    game.CarY = 100;
+    game.Coins[4] = {100 - dx, 100 - dy - 2.5f};
+    ScriptedPlatform platform({DrawFor(50, 240), DrawFor(300, 600)});
+    CoinPhase(game, platform);
+    EXPECT_EQ(game.Score, taken ? 100 : 0) << dx << "," << dy;
+    EXPECT_EQ(platform.draws, taken ? 2 : 0) << dx << "," << dy;
+  }
+}
+
+TEST(CoinPhase, TakenCoinIsPlacedAgainInTheSameFrameAndCountsOnce) {
+  GameState game = OpenShaft();
+  game.CarX = 100;
+  game.CarY = 100;
+  game.Coins[1] = {110, 97.5f};
+  ScriptedPlatform platform({DrawFor(50, 240), DrawFor(300, 600)});
+  CoinPhase(game, platform);
+  EXPECT_EQ(game.Coins[1].X, 50.0f);
+  EXPECT_EQ(game.Coins[1].Y, -300.0f);
+  CoinPhase(game, platform);
+  EXPECT_EQ(game.Score, 100);
 }
 
 }  // namespace
