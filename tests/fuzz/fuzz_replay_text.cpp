@@ -1,0 +1,60 @@
+// Replay files on any bytes: a file is either refused with a message naming
+// it (and the line), or read into a recording that writes back to text which
+// reads to the same recording; and the game then plays from that recording's
+// state with its keys for a few frames without a fault of any kind.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "game/game_ready.h"
+#include "game/headless_platform.h"
+#include "game/keys.h"
+#include "game/play_frame.h"
+#include "game/replay_text.h"
+#include "game/run_time_error.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+constexpr int kFramesPlayed = 40;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace voltaro;
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  Recording recording;
+  try {
+    recording = ParseReplayText(text, "game.v5replay");
+  } catch (const ReplayError& error) {
+    Check(std::string(error.what()).rfind("game.v5replay:", 0) == 0);
+    return 0;
+  }
+  const std::string written = ReplayText(recording);
+  Check(ReplayText(ParseReplayText(written, "again")) == written);
+
+  GameState game = recording.start;
+  HeadlessPlatform platform(RandomSource::FromState(recording.randomState));
+  KeyReplay keys(recording.keys);
+  std::int64_t pump = 0;
+  const auto deliver = [&game](const RecordedKey& key) {
+    key.down ? Form_KeyDown(game, key.code) : Form_KeyUp(game, key.code);
+  };
+  platform.onPump = [&](std::int64_t) { keys.AtPump(++pump, deliver); };
+  try {
+    GameReady(game, platform);
+    for (int frame = 0; frame < kFramesPlayed; ++frame) {
+      if (PlayFrame(game, platform) != FrameEnd::kContinue) break;
+      ScorePoint(game);
+      keys.AtPump(++pump, deliver);
+    }
+  } catch (const RunTimeError&) {
+    // A score pushed past its range by the recorded state: the game's own
+    // run-time error, not a fault.
+  }
+  return 0;
+}
