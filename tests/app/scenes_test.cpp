@@ -100,14 +100,14 @@ const Sprites& TheSprites() {
 }
 
 std::uint64_t TitleHash(std::int32_t hiScore, bool prompt) {
-  Surface picture(250, 400);
-  DrawTitleFrame(picture, TheSprites(), 250, 400, hiScore, prompt);
+  Surface picture(kPlayfieldW, kPlayfieldH);
+  DrawTitleFrame(picture, TheSprites(), kPlayfieldW, kPlayfieldH, hiScore, prompt);
   return PictureHash(picture);
 }
 
 std::uint64_t GameOverHash(std::int32_t score, bool newRecord) {
-  Surface picture(250, 400);
-  DrawGameOverFrame(picture, TheSprites(), 250, score, newRecord);
+  Surface picture(kPlayfieldW, kPlayfieldH);
+  DrawGameOverFrame(picture, TheSprites(), kPlayfieldW, score, newRecord);
   return PictureHash(picture);
 }
 
@@ -119,19 +119,20 @@ TEST(ScreenLayouts, MatchTheLinesWrittenAtTheLayoutTablesPlaces) {
       {false, 1234, true, 35}, {false, -5, false, 53}};
   // clang-format on
   for (const auto& [title, number, flag, x] : cases) {
-    Surface drawn(250, 400, kWhite), written(250, 400);  // a frame starts by clearing
+    Surface drawn(kPlayfieldW, kPlayfieldH, kWhite),
+        written(kPlayfieldW, kPlayfieldH);  // a frame starts by clearing
     const auto write = [&written](std::int16_t lineX, std::int16_t lineY, std::string text) {
       WriteText(written, TheSprites(), lineX, lineY, text);
     };
     if (title) {
-      DrawTitleFrame(drawn, TheSprites(), 250, 400, number, flag);
+      DrawTitleFrame(drawn, TheSprites(), kPlayfieldW, kPlayfieldH, number, flag);
       write(8, 90, "VOLTARO ZIP 5");
       write(35, 190, "HIGH SCORE");
       write(x, 207, std::to_string(number));
       write(26, 386, kCreditText);
       if (flag) write(26, 300, "PRESS ENTER");
     } else {
-      DrawGameOverFrame(drawn, TheSprites(), 250, number, flag);
+      DrawGameOverFrame(drawn, TheSprites(), kPlayfieldW, number, flag);
       write(35, 100, "GAME OVER!");
       write(x, 170, "SCORE:" + std::to_string(number));
       write(26, 300, "PRESS ENTER");
