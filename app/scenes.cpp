@@ -97,6 +97,7 @@ void Scenes::GameR() {
 void Scenes::BeginFrame() {
   StampFrame("play");
   ++frame_;
+  if (replay_ == nullptr || (frame_ - 1) % replay_->framesPerPeriod == 0) periodStart_ = frameTime_;
 }
 
 void Scenes::ShowFrame(const GameState& game) {
@@ -111,9 +112,9 @@ void Scenes::FrameDone(const GameState& game, FrameEnd end) {
 
 void Scenes::EndFrame() {
   PumpEvents();
-  // A replay may run several frames in one period.
+  // A replay may run several frames in one period, counted from the first.
   if (replay_ != nullptr && frame_ % replay_->framesPerPeriod != 0) return;
-  WaitUntil(ClockAdd(frameTime_, kPlayPeriodMs));
+  WaitUntil(ClockAdd(periodStart_, kPlayPeriodMs));
 }
 
 void Scenes::GameOver() {

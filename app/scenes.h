@@ -130,6 +130,7 @@ class Scenes final : public PlayHost, public KeySink {
   bool inGame_ = false;                 // from set-up to the frame that ends the game
   std::int64_t pump_ = 0;               // the game's pumps so far (see recording.h)
   std::int64_t frame_ = 0;              // the game's frames so far
+  std::int32_t periodStart_ = 0;        // FrameTime of the frame that began the period
   const ReplayShow* replay_ = nullptr;  // the game being replayed, if any
   std::optional<KeyReplay> replayKeys_;
 };

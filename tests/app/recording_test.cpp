@@ -7,7 +7,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -42,6 +44,7 @@ class ScriptedWindow final : public Shell {
   void SetClientSize(int, int) override {}
   void ShowWindow() override {}
   std::int32_t Now() override { return ClockFromMilliseconds(now_); }
+  std::uint64_t Elapsed() const { return now_; }
   void PumpEvents(KeySink& keys) override {
     now_ += 1;
     if (player && shownSinceAsked_) {
@@ -60,7 +63,11 @@ class ScriptedWindow final : public Shell {
     const std::int32_t ahead = ClockDiff(tick, ClockFromMilliseconds(now_));
     if (ahead > 0) now_ += static_cast<std::uint64_t>(ahead);
   }
-  void WaitForEvent() override { now_ = std::max(now_, events_[next_].first); }
+  void WaitForEvent() override {
+    if (gameOverAt_ == 0) gameOverAt_ = now_;  // only the game-over screen waits like this
+    now_ = std::max(now_, events_[next_].first);
+  }
+  std::uint64_t GameOverAt() const { return gameOverAt_; }
   void Show(const Surface&) override {
     now_ += 3;
     shownSinceAsked_ = true;
@@ -72,6 +79,7 @@ class ScriptedWindow final : public Shell {
   std::vector<std::pair<std::uint64_t, int>> events_;
   std::size_t next_ = 0;
   bool shownSinceAsked_ = false;
+  std::uint64_t gameOverAt_ = 0;
 };
 
 // The text a FILE* collected in memory.
@@ -170,10 +178,45 @@ TEST(Recording, ReplaysInTheSimulatorThroughTheSameStatesAsPlayed) {
   }
 }
 
+TEST(Replay, ShowsTheRecordedGameAtItsPaceIgnoringThePlayerAndStoresNothing) {
+  const Sprites sprites = LoadSprites();
+  std::ifstream file(VOLTARO5_SOURCE_DIR "/tests/replays/careless_first.v5replay");
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const ReplayShow show{ParseReplayText(text, "careless_first"), 1};
+  for (const int speed : {1, 4}) {
+    ScriptedWindow window;
+    // The player's keys during the replay change nothing; Enter on the
+    // game-over screen ends it.
+    for (std::uint64_t at = 1100; at < 6000; at += 7) window.At(at, at % 2 ? kKeyLeft : kKeyUp);
+    window.At(60'000, kKeyEnter);
+    window.At(70'000, 0);  // the end of the script
+    int writes = 0, saved = 0;
+    Scenes scenes(window, sprites,
+                  {[](const std::string&) { return 0; },
+                   [&writes](const std::string&, std::int32_t score) { return ++writes, score; },
+                   [&saved](const Recording&, bool) { ++saved; }});
+    scenes.Form_Load();
+    const std::uint64_t start = window.Elapsed();
+    scenes.ReplayR(ReplayShow{show.game, speed});
+    const GameState& game = scenes.Game();
+    EXPECT_EQ(game.Score, show.game.score) << speed;
+    EXPECT_EQ(game.GameMode, kModeTitle) << speed;  // Enter left the game-over screen
+    EXPECT_EQ(scenes.LastGame().frames, show.game.frames) << speed;
+    EXPECT_EQ(writes + saved, 0) << speed;
+    // About 31 ms a frame at the normal pace, a quarter of that four times as
+    // fast, give or take set-up and the moments the window itself takes.
+    const std::uint64_t played = window.GameOverAt() - start;
+    const std::uint64_t expected = static_cast<std::uint64_t>(show.game.frames) * 31 / speed;
+    EXPECT_NEAR(static_cast<double>(played), static_cast<double>(expected),
+                static_cast<double>(expected) * 0.1 + 250)
+        << speed;
+  }
+}
+
 // The recorded games in tests/replays, which every test run replays (see
 // tests/replays/README.md). Made anew only when asked for:
-//   VOLTARO5_REGENERATE_REPLAYS=tests/replays build/tests/voltaro5_app_tests \
-//       --gtest_filter=ReplayCorpus.*
+//   VOLTARO5_REGENERATE_REPLAYS=tests/replays
+//       build/tests/voltaro5_app_tests --gtest_filter=ReplayCorpus.*
 TEST(ReplayCorpus, Regenerate) {
   const char* dir = std::getenv("VOLTARO5_REGENERATE_REPLAYS");
   if (dir == nullptr) GTEST_SKIP() << "set VOLTARO5_REGENERATE_REPLAYS to a folder to make them";
