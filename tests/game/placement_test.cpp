@@ -176,10 +176,10 @@ TEST(CoinPhase, CarCollectsOnlyInsideTheOpenRectangle) {
     game.CarX = 100;
     game.CarY = 100;
     game.Coins[4] = {100 - dx, 100 - dy - 2.5f};
-    ScriptedPlatform platform({DrawFor(50, 240), DrawFor(300, 600)});
+    HeadlessPlatform platform = ScriptedPlatform({DrawFor(50, 240), DrawFor(300, 600)});
     CoinPhase(game, platform);
     EXPECT_EQ(game.Score, taken ? 100 : 0) << dx << "," << dy;
-    EXPECT_EQ(platform.draws, taken ? 2 : 0) << dx << "," << dy;
+    EXPECT_EQ(platform.DrawCount(), taken ? 2 : 0) << dx << "," << dy;
   }
 }
 
@@ -188,7 +188,7 @@ TEST(CoinPhase, TakenCoinIsPlacedAgainInTheSameFrameAndCountsOnce) {
   game.CarX = 100;
   game.CarY = 100;
   game.Coins[1] = {110, 97.5f};
-  ScriptedPlatform platform({DrawFor(50, 240), DrawFor(300, 600)});
+  HeadlessPlatform platform = ScriptedPlatform({DrawFor(50, 240), DrawFor(300, 600)});
   CoinPhase(game, platform);
   EXPECT_EQ(game.Coins[1].X, 50.0f);
   EXPECT_EQ(game.Coins[1].Y, -300.0f);
