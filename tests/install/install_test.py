@@ -115,6 +115,21 @@ def case_command_line(args, root):
                 check(text in result.stderr, f"{options}: {text!r} not in {result.stderr!r}")
             check(bool(result.stdout) == bool(out) and bool(result.stderr) == bool(err),
                   f"{options}: stdout {result.stdout!r}, stderr {result.stderr!r}")
+        # A bad replay is refused before any window opens, naming the file
+        # and the line, and nothing is written.
+        bad = os.path.join(home, "bad.v5replay")
+        for text, named in (("", "bad.v5replay: the file is empty"),
+                            ("VOLTARO5-REPLAY 1\nrandom x\n", "bad.v5replay:2: random:"),
+                            ("VOLTARO5-REPLAY 9\n", "bad.v5replay:1: replay version")):
+            with open(bad, "w") as f:
+                f.write(text)
+            before = sorted(os.listdir(home))
+            result = run(game, "--replay", bad, status=2, env=env)
+            check(named in result.stderr and result.stderr.count("\n") == 1,
+                  f"--replay {text!r}: {result.stderr!r}")
+            check(sorted(os.listdir(home)) == before, "a bad replay wrote a file")
+        for speed in ("0", "9", "x"):
+            run(game, "--replay", bad, "--replay-speed", speed, status=2, env=env)
         help_text = run(game, "--help", env=env).stdout
         where = help_text[help_text.index("Best score: "):]
         check(f"{root}{PREFIX}/bin/Voltaro5.ini" in where, f"the help says {where!r}")
