@@ -201,8 +201,23 @@ std::int32_t StoreBestScore(const SavePlace& place, std::int32_t score, std::ost
              << whyNot << '\n';
     return score;
   }
-  WriteHighScore(place.directory, score, warnings);
-  return score;
+  if (WriteHighScore(place.directory, score, warnings)) return score;
+  // The file beside the program could be written at start-up but not now (its
+  // folder or the file made read-only, a full disk): rather than lose the
+  // record, the data folder keeps it, where the next start finds it.
+  if (place.spot != SaveSpot::kBesideProgram || place.dataIni.empty()) return score;
+  SavePlace data = place;
+  data.spot = SaveSpot::kDataFolder;
+  data.iniPath = place.dataIni;
+  data.directory = DirectoryOf(place.dataIni) + "/";
+  std::ostringstream dataWarnings;
+  const std::int32_t best = StoreBestScore(data, score, dataWarnings);
+  if (dataWarnings.str().empty()) {
+    warnings << kWarning << "the best score " << best << " is kept in " << data.iniPath
+             << " instead\n";
+  }
+  warnings << dataWarnings.str();
+  return best;
 }
 
 }  // namespace voltaro

@@ -28,7 +28,9 @@ std::int32_t ReadBestScore(const SavePlace& place, std::ostream& warnings);
 // to show from now on. The file is read again first: when it holds a score as
 // high or higher (another copy of the game, or a file put back by hand), it is
 // left alone and its score is returned. Folders of the data folder are created
-// as needed. A failure is one warning; the game goes on with `score`.
+// as needed. When the file beside the program cannot be written after all,
+// the data folder's file takes the record (a warning says so). A failure is a
+// warning; the game goes on with `score`.
 std::int32_t StoreBestScore(const SavePlace& place, std::int32_t score, std::ostream& warnings);
 
 // The score stored in the file at `path`; nullopt when the file, section or

@@ -275,6 +275,22 @@ TEST_F(SaveOnDisk, DataFolderIsMadeForTheFirstRecordOnlyForThePlayer) {
   }
   EXPECT_FALSE(fs::exists(place.programIni));
 
+  // Beside the program, but no longer writable there: the data folder takes it.
+  SavePlace beside = Place("prog", "home/.local/share/voltaro5");
+  fs::create_directories(beside.programIni);  // a folder in the file's place
+  EXPECT_EQ(StoreBestScore(beside, 50, warnings), 50);
+  EXPECT_EQ(Get(place.dataIni), Ini(50));
+  EXPECT_NE(warnings.str().find(beside.programIni + ": cannot store the best score 50"),
+            std::string::npos)
+      << warnings.str();
+  EXPECT_NE(warnings.str().find("the best score 50 is kept in " + place.dataIni + " instead\n"),
+            std::string::npos)
+      << warnings.str();
+  Put(place.dataIni, Ini(70));  // and a higher record there is kept and shown
+  EXPECT_EQ(StoreBestScore(beside, 60, warnings), 70);
+  EXPECT_EQ(Get(place.dataIni), Ini(70));
+
+  warnings.str("");
   place.spot = SaveSpot::kNowhere;  // warned once at start-up, not at each record
   EXPECT_EQ(StoreBestScore(place, 43, warnings), 43);
   EXPECT_EQ(warnings.str(), "");
