@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 namespace voltaro {
@@ -21,18 +22,31 @@ constexpr std::int16_t kCooldownMax = 10;
 constexpr std::int16_t kMostHits = 4;
 constexpr std::int64_t kMostFrames = std::numeric_limits<std::int32_t>::max();
 
-void PutFloat(std::string& out, float value) {
+void Put(std::string& out, float value) {
   char buffer[32];
   out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
+void Put(std::string& out, bool value) {
+  out += value ? '1' : '0';
+}
+
+void Put(std::string& out, std::string_view word) {
+  out.append(word);
+}
+
 template <typename Int>
-void PutInt(std::string& out, Int value) {
+requires std::is_integral_v<Int>
+void Put(std::string& out, Int value) {
   out += std::to_string(value);
 }
 
-void PutFlag(std::string& out, bool value) {
-  out += value ? '1' : '0';
+// One line: the item's name, then its values, each after one space.
+template <typename... Values>
+void PutLine(std::string& out, std::string_view item, const Values&... values) {
+  out.append(item);
+  ((out += ' ', Put(out, values)), ...);
+  out += '\n';
 }
 
 const char* EndName(FrameEnd end) {
@@ -160,87 +174,26 @@ std::string ReplayText(const Recording& r) {
   const GameState& g = r.start;
   std::string out;
   out.reserve(2048 + r.keys.size() * 16);
-  out.append(kReplayMagic).append(" ");
-  PutInt(out, kReplayVersion);
-  out += "\nrandom ";
-  PutInt(out, r.randomState);
-  out += "\nscreen ";
-  PutInt(out, g.ScreenW);
-  out += ' ';
-  PutInt(out, g.ScreenH);
-  out += "\nmode ";
-  PutInt(out, g.GameMode);
-  out += "\ncar ";
-  for (const float v : {g.CarX, g.CarY, g.CarVX, g.CarVY}) {
-    PutFloat(out, v);
-    out += ' ';
-  }
-  PutFlag(out, g.OnPlate);
-  out += ' ';
-  PutInt(out, g.RidePlate);
-  out += ' ';
-  PutInt(out, g.MoveKey);
-  for (const Plate& p : g.Plates) {
-    out += "\nplate ";
-    PutFloat(out, p.X);
-    out += ' ';
-    PutFloat(out, p.Y);
-  }
-  for (const Enemy& e : g.Enemies) {
-    out += "\nenemy ";
-    PutFloat(out, e.X);
-    out += ' ';
-    PutFloat(out, e.Y);
-    out += ' ';
-    PutFlag(out, e.GoLeft);
-    out += ' ';
-    PutInt(out, e.PlateNo);
-    out += ' ';
-    PutFlag(out, e.Alive);
-  }
-  for (const Coin& c : g.Coins) {
-    out += "\ncoin ";
-    PutFloat(out, c.X);
-    out += ' ';
-    PutFloat(out, c.Y);
-  }
-  for (const Bullet& b : g.Bullets) {
-    out += "\nbullet ";
-    PutFloat(out, b.X);
-    out += ' ';
-    PutFloat(out, b.Y);
-    out += ' ';
-    PutInt(out, b.Kind);
-    out += ' ';
-    PutFlag(out, b.Flying);
-  }
+  PutLine(out, kReplayMagic, kReplayVersion);
+  PutLine(out, "random", r.randomState);
+  PutLine(out, "screen", g.ScreenW, g.ScreenH);
+  PutLine(out, "mode", g.GameMode);
+  PutLine(out, "car", g.CarX, g.CarY, g.CarVX, g.CarVY, g.OnPlate, g.RidePlate, g.MoveKey);
+  for (const Plate& p : g.Plates) PutLine(out, "plate", p.X, p.Y);
+  for (const Enemy& e : g.Enemies) PutLine(out, "enemy", e.X, e.Y, e.GoLeft, e.PlateNo, e.Alive);
+  for (const Coin& c : g.Coins) PutLine(out, "coin", c.X, c.Y);
+  for (const Bullet& b : g.Bullets) PutLine(out, "bullet", b.X, b.Y, b.Kind, b.Flying);
   for (std::size_t k = 0; k < kFireKeyCount; ++k) {
-    out += "\nfire ";
-    PutFlag(out, g.FireHeld[k]);
-    out += ' ';
-    PutFlag(out, g.FireReleased[k]);
-    out += ' ';
-    PutFlag(out, g.FireServed[k]);
-    out += ' ';
-    PutInt(out, g.FireCooldown[k]);
+    PutLine(out, "fire", g.FireHeld[k], g.FireReleased[k], g.FireServed[k], g.FireCooldown[k]);
   }
-  out += "\nscore ";
-  PutInt(out, g.Score);
-  out += "\nhits ";
-  PutInt(out, g.HitCount);
+  PutLine(out, "score", g.Score);
+  PutLine(out, "hits", g.HitCount);
   for (const RecordedKey& key : r.keys) {
-    out += "\nkey ";
-    PutInt(out, key.pump);
-    out += key.down ? " down " : " up ";
-    PutInt(out, key.code);
+    PutLine(out, "key", key.pump, std::string_view(key.down ? "down" : "up"), key.code);
   }
-  out += "\nframes ";
-  PutInt(out, r.frames);
-  out += "\nend ";
-  out += EndName(r.end);
-  out += "\nfinal ";
-  PutInt(out, r.score);
-  out += '\n';
+  PutLine(out, "frames", r.frames);
+  PutLine(out, "end", std::string_view(EndName(r.end)));
+  PutLine(out, "final", r.score);
   return out;
 }
 
