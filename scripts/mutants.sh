@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# Mutation check of the test suite (not part of `make test`): each fault in
+# the list below is a realistic single-point mistake in game/, gfx/ or app/.
+# In turn, each is applied to a scratch copy of the sources, the copy is
+# built, and the unit tests and then the simulator's scenario tests are run
+# against it (not the end-to-end and torture tests, for speed). A fault the
+# tests catch is "killed"; one they miss "survived". The score is
+# killed / (killed + survived); faults that do not compile do not count.
+#
+#   scripts/mutants.sh                 every fault
+#   scripts/mutants.sh NAME...         only these
+#   scripts/mutants.sh --check         only check that every fault applies
+#
+# WORK (default /tmp/voltaro5-mutants) holds the copy and its build; JOBS the
+# build's parallelism. Run it nice'd on a shared machine.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+work=${WORK:-/tmp/voltaro5-mutants}
+jobs=${JOBS:-2}
+
+# name | file | the exact text, found once | what replaces it ("\n" is a line break)
+mutants=$(cat <<'LIST'
+contacts-third-ends | game/bullets.cpp | kHitsSurvived = 3 | kHitsSurvived = 2
+contacts-at-or-over | game/bullets.cpp | game.HitCount > kHitsSurvived | game.HitCount >= kHitsSurvived
+cooldown-short | game/bullets.cpp | kCooldown = 10 | kCooldown = 9
+bullet-freed-at-edge | game/bullets.cpp | bullet.X <= right | bullet.X < right
+bullet-hit-box-wide | game/bullets.cpp | if (-9 < dx && dx < kEnemyW | if (-9 <= dx && dx < kEnemyW
+walkoff-left-early | game/car.cpp | d > 17 | d >= 17
+walkoff-right-early | game/car.cpp | d < -63 || | d <= -63 ||
+gravity | game/car.cpp | kGravity = 0.5f | kGravity = 0.55f
+bounce-in-single | game/car.cpp | static_cast<float>(-static_cast<double>(vx) * kWallBounce) | -vx * static_cast<float>(kWallBounce)
+fast-fall-strict | game/car.cpp | game.CarVY >= kFastFall | game.CarVY > kFastFall
+landing-stops-scan | game/car.cpp | game.RidePlate = static_cast<std::int16_t>(i);\n | game.RidePlate = static_cast<std::int16_t>(i);\n      return;\n
+pass-up-window | game/car.cpp | -5 < game.CarVY | -5 <= game.CarVY
+coin-right-edge | game/coins.cpp | return -kCarW < dx && dx < kCoinW | return -kCarW < dx && dx <= kCoinW
+coin-top-edge | game/coins.cpp | && -kCarH < dy && dy < kCoinH; | && -kCarH <= dy && dy < kCoinH;
+coin-not-placed-again | game/coins.cpp |       SetCoin(game, platform, j);\n | \n
+enemy-tries | game/enemies.cpp | kMaxTries = 5 | kMaxTries = 4
+enemy-left-bound | game/enemies.cpp | if (enemy.X < plate.X) { | if (enemy.X <= plate.X) {
+jump-speed | game/keys.cpp | kJumpSpeed = -13 | kJumpSpeed = -12
+fire-key-swapped | game/keys.cpp | case kKeyV:\n      return 1; | case kKeyV:\n      return 2;
+plate-spacing-bound | game/plates.cpp | dx < kMinDX && | dx <= kMinDX &&
+plate-range | game/plates.cpp | return -FloorTimes(600, r); | return -FloorTimes(599, r);
+placement-rounds | game/placement_math.h | return std::floor(static_cast<double>(n) * static_cast<double>(r)); | return std::round(static_cast<double>(n) * static_cast<double>(r));
+car-before-plates | game/play_frame.cpp | PlatePhase(game, platform);\n  CarPhase(game); | CarPhase(game);\n  PlatePhase(game, platform);
+hits-before-move | game/play_frame.cpp | BulletPhase(game);\n  BulletHits(game); | BulletHits(game);\n  BulletPhase(game);
+fall-out-at-limit | game/play_frame.cpp | game.CarY > Bound(game.ScreenH, kFallOutBelow) | game.CarY >= Bound(game.ScreenH, kFallOutBelow)
+carry-over-dropped | game/game_ready.cpp | for (std::size_t i = 1; i < N; ++i) | for (std::size_t i = 0; i < N; ++i)
+release-carry-dropped | game/game_ready.cpp |   game.FireHeld = {}; |   game.FireHeld = {};\n  game.FireReleased = {};
+round-half-down | gfx/pixel_round.cpp | if (fraction < 0.5) return below; | if (fraction <= 0.5) return below;
+round-half-odd | gfx/pixel_round.cpp | ? below : below + 1.0 | ? below + 1.0 : below
+pixel-floor | gfx/pixel_round.cpp | return static_cast<int>(RoundHalfEven(clamped)); | return static_cast<int>(std::floor(clamped));
+clip-one-short | gfx/blit.cpp | std::min({len, dLimit - d, sLimit - s}) | std::min({len, dLimit - d - 1, sLimit - s})
+car-marker-bound | gfx/frame_drawing.cpp | game.CarY >= kCarAboveTop | game.CarY > kCarAboveTop
+hp-line | gfx/frame_drawing.cpp | kHpLineFromBottom = 30 | kHpLineFromBottom = 29
+full-health | gfx/frame_drawing.cpp | kFullHealth = 3 | kFullHealth = 4
+glyph-advance | gfx/text.cpp | Fits16(std::int64_t{*i - 1} * glyphW) | Fits16(std::int64_t{*i} * glyphW)
+last-glyph | gfx/text.cpp | c > kLastGlyph | c >= kLastGlyph
+entry-line-end-changed | app/profile_file.cpp |     out.append(bytes.substr(line.contentEnd)); |     out.append(newline);\n    out.append(bytes.substr(line.end));
+newline-added-at-end | app/profile_file.cpp |     out.append(bytes.substr(line.contentEnd)); |     out.append(bytes.substr(line.contentEnd));\n    if (line.end == line.contentEnd) out.append(newline);
+names-case-sensitive | app/profile_file.cpp | LowerAscii(a[i]) != LowerAscii(b[i]) | a[i] != b[i]
+value-cut-long | app/profile_file.h | kProfileValueMax = 1023 | kProfileValueMax = 1024
+sync-dropped | app/file_write.cpp | if (ops.fsync(fd) != 0) {\n    error = errno;\n    return Fail(whyNot, "cannot sync " + tempPath | if (false) {\n    error = errno;\n    return Fail(whyNot, "cannot sync " + tempPath
+temp-file-kept | app/file_write.cpp | if (!path_.empty()) ::unlink(path_.c_str()); | if (path_.empty()) ::unlink(path_.c_str());
+score-truncated | app/high_score.cpp | negative ? -whole - (fraction ? 1 : 0) : whole | negative ? -whole : whole
+score-range | app/high_score.cpp | floored > INT32_MAX | floored >= INT32_MAX
+record-on-equal | app/scenes.cpp | game_.Score > hiScore_ | game_.Score >= hiScore_
+blink-phase | app/scenes.cpp | blink != kBlinkCycle - 1 | blink != kBlinkCycle
+play-period | app/scenes.h | kPlayPeriodMs = 30 | kPlayPeriodMs = 31
+left-key-swapped | app/sdl_platform.cpp | case SDLK_LEFT:\n      return kKeyLeft; | case SDLK_LEFT:\n      return kKeyRight;
+clock-passed-early | app/clock.h | ClockDiff(now, deadline) > 0 | ClockDiff(now, deadline) >= 0
+LIST
+)
+
+apply() {  # apply ROOT FILE OLD NEW: replaces the one occurrence, or fails
+  python3 - "$@" <<'PY'
+import sys
+root, path, old, new = sys.argv[1:]
+old, new = (s.replace("\\n", "\n") for s in (old, new))
+full = f"{root}/{path}"
+text = open(full).read()
+if text.count(old) != 1:
+    sys.exit(f"{path}: the text to change occurs {text.count(old)} times: {old!r}")
+open(full, "w").write(text.replace(old, new))
+PY
+}
+
+check_only=0
+wanted=()
+for arg in "$@"; do
+  if [ "$arg" = --check ]; then check_only=1; else wanted+=("$arg"); fi
+done
+
+mkdir -p "$work"
+rm -rf "$work/src"
+mkdir -p "$work/src"
+tar -C "$here" --exclude='./build*' --exclude=./.git -cf - . | tar -C "$work/src" -xf -
+
+selected=()
+while IFS= read -r line; do
+  [ -n "$line" ] || continue
+  name=${line%% | *}
+  if [ ${#wanted[@]} -gt 0 ] && [[ ! " ${wanted[*]} " == *" $name "* ]]; then continue; fi
+  selected+=("$line")
+done <<<"$mutants"
+echo "mutants: ${#selected[@]} faults"
+
+if [ "$check_only" -eq 1 ]; then
+  status=0
+  for line in "${selected[@]}"; do
+    IFS=$'\x1f' read -r name file old new <<<"$(python3 -c 'import sys; print("\x1f".join(sys.argv[1].split(" | ", 3)))' "$line")"
+    cp "$work/src/$file" "$work/original"
+    apply "$work/src" "$file" "$old" "$new" || status=1
+    cp "$work/original" "$work/src/$file"
+  done
+  [ "$status" -eq 0 ] && echo "mutants: every fault applies"
+  exit "$status"
+fi
+
+targets=(voltaro5_game_tests voltaro5_art_tests voltaro5_gfx_tests voltaro5_app_tests
+         voltaro5_scenario_tests voltaro5-sim)
+build() {
+  cmake --build "$work/build" -j "$jobs" --target "${targets[@]}" >"$work/build.log" 2>&1
+}
+suite() {  # unit tests first, the slower scenario tests only if they pass
+  ctest --test-dir "$work/build" -LE 'e2e|torture|scenario' -j "$jobs" --stop-on-failure \
+    --timeout 120 >"$work/test.log" 2>&1 &&
+    ctest --test-dir "$work/build" -L scenario -j "$jobs" --stop-on-failure --timeout 300 \
+      >>"$work/test.log" 2>&1
+}
+
+cmake -S "$work/src" -B "$work/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVOLTARO5_BUILD_BENCH=OFF >"$work/configure.log" 2>&1
+build || { cat "$work/build.log" >&2; echo "mutants: the unchanged copy does not build" >&2; exit 1; }
+suite || { tail -30 "$work/test.log" >&2; echo "mutants: the unchanged copy fails its tests" >&2; exit 1; }
+
+killed=0
+survived=0
+stillborn=0
+survivors=()
+start=$(date +%s)
+for line in "${selected[@]}"; do
+  IFS=$'\x1f' read -r name file old new <<<"$(python3 -c 'import sys; print("\x1f".join(sys.argv[1].split(" | ", 3)))' "$line")"
+  cp -p "$work/src/$file" "$work/original"
+  if ! apply "$work/src" "$file" "$old" "$new"; then
+    echo "mutants: BAD       $name (does not apply)"
+    stillborn=$((stillborn + 1))
+    continue
+  fi
+  if ! build; then
+    result="NO BUILD"
+    stillborn=$((stillborn + 1))
+  elif suite; then
+    result="SURVIVED"
+    survived=$((survived + 1))
+    survivors+=("$name")
+  else
+    result="killed  "
+    killed=$((killed + 1))
+  fi
+  printf 'mutants: %s  %-24s %s\n' "$result" "$name" "$file"
+  cp "$work/original" "$work/src/$file"
+  touch "$work/src/$file"  # newer than the mutant's objects: rebuilt next time
+done
+total=$((killed + survived))
+echo "mutants: $killed of $total killed, $survived survived, $stillborn not built," \
+  "$(($(date +%s) - start)) s"
+[ "$survived" -eq 0 ] || echo "mutants: survivors: ${survivors[*]}"
