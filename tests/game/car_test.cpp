@@ -93,6 +93,18 @@ INSTANTIATE_TEST_SUITE_P(
                       LandingCase{"CentreAtRightEnd", 100, 5, 37, 110, false}),  // dx -63
     [](const auto& p) { return std::string(p.param.name); });
 
+TEST(Landing, TheScanGoesOnSoALaterPlateThatStillFitsWins) {
+  GameState game = OpenShaft();
+  game.CarX = 100;
+  game.CarY = 100;
+  game.CarVY = 5;              // 105 after the move, falling fast
+  game.Plates[2] = {90, 110};  // lands: the car stands at 94
+  game.Plates[6] = {95, 105};  // then 11 below the car's top, in the slow window
+  CarPhase(game);
+  EXPECT_EQ(game.RidePlate, 6);
+  EXPECT_EQ(game.CarY, 89.0f);
+}
+
 TEST(PassUp, SlowRiseKeepsItsSpeedPerOverlappedPlate) {
   GameState game = OpenShaft();
   game.CarX = 100;

@@ -37,6 +37,9 @@ TEST(Text, SameDrawingWhateverTheCaseAndAtSizeOne) {
   for (const char* gap : {"\x01", "{", "~", "\x7F", "\xC8"}) {
     EXPECT_EQ(DifferentPixels(Text(std::string("A") + gap + "b"), Text("A B")), 0) << gap;
   }
+  for (const char* edge : {"!", "`"}) {  // the first and the last cell after the space
+    EXPECT_NE(DifferentPixels(Text(edge), Text(" ")), 0) << edge;
+  }
 }
 
 TEST(Text, SizeTwoDoublesEveryGlyphButNotY) {
