@@ -20,15 +20,13 @@
 #include <chrono>
 #include <iostream>
 #include <stdexcept>
-#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "app/pause_sign.h"
 #include "app/window_scale.h"
 #include "clock.h"
 #include "game/keys.h"
-#include "gfx/playfield.h"
-#include "gfx/text.h"
 
 namespace voltaro {
 namespace {
@@ -40,8 +38,6 @@ constexpr std::uint64_t kEarlyWakeMs = 2;
 
 // The message shown when an input method has taken a key.
 constexpr const char* kImeMessage = "日本語入力モードをオフにしてください。";
-
-constexpr std::string_view kPausedText = "PAUSED";
 
 // Pad events do not wake a sleep on the window system's connection: with a pad
 // open, sleeps are cut into steps this long, which keeps a press's delay short
@@ -399,10 +395,7 @@ void SdlShell::ReleasePads(KeySink& keys) {
 void SdlShell::StartPause() {
   paused_ = true;
   pausedPicture_ = lastShown_;
-  const auto width = static_cast<std::int16_t>(pausedPicture_.width);
-  const auto chars = static_cast<std::int16_t>(kPausedText.size());
-  WriteText(pausedPicture_, sprites_, static_cast<std::int16_t>((width - chars * kGlyphW) / 2),
-            static_cast<std::int16_t>((pausedPicture_.height - kGlyphH) / 2), kPausedText);
+  DrawPauseSign(pausedPicture_, sprites_);
   Present();
 }
 
