@@ -253,7 +253,8 @@ void SdlShell::PumpEvents(KeySink& keys) {
   const std::vector<int> ups = std::exchange(upsAfterPause_, {});
   for (const int code : ups) keys.OnKeyUp(code);
   HandlePending(keys);
-  if (!paused_) return;
+  // A pause may also begin and end within the events just handled.
+  if (!std::exchange(pauseBegan_, false)) return;
   // Paused: no frame runs until the player resumes; sleep on the event queue.
   while (paused_) {
     SleepOnEvents(pads_.AnyOpen() ? kPadPollMs : 1000);
@@ -394,6 +395,7 @@ void SdlShell::ReleasePads(KeySink& keys) {
 
 void SdlShell::StartPause() {
   paused_ = true;
+  pauseBegan_ = true;
   pausedPicture_ = lastShown_;
   DrawPauseSign(pausedPicture_, sprites_);
   Present();

@@ -101,6 +101,7 @@ class SdlShell final : public Shell {
 
   bool pauseAllowed_ = false;
   bool paused_ = false;
+  bool pauseBegan_ = false;                   // since the pump began
   std::vector<std::pair<Source, int>> held_;  // game keys down, and their codes
   std::vector<SDL_Scancode> windowKeysDown_;  // downs the window took for itself
   std::vector<int> upsAfterPause_;            // releases during the pause
