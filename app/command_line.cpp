@@ -17,7 +17,7 @@ constexpr const char* kControls =
     "  Up            jump, while standing on a plate\n"
     "  Z, V, D       fire left, right, up\n"
     "  P, Pause      pause and resume play\n"
-    "  F11, Alt+Enter  fullscreen on and off\n"
+    "  F11           fullscreen on and off (Alt+Enter too)\n"
     "  closing the window ends the program; an unfinished game is not scored\n";
 
 // One line per option; each writes straight into its field of `options`.

@@ -513,6 +513,19 @@ void SdlShell::ShowImeMessage() {
     std::cerr << "voltaro5: " << kImeMessage << " (the message box failed: " << SDL_GetError()
               << ")\n";
   }
+  // The box took the focus from the window; that is no reason to pause, as
+  // the game goes on where it stood once the box is dismissed. Take those
+  // focus losses out of the queue, keeping the other window events.
+  SDL_PumpEvents();
+  std::vector<SDL_Event> windowEvents(static_cast<std::size_t>(
+      std::max(0, SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT))));
+  const int taken = SDL_PeepEvents(windowEvents.data(), static_cast<int>(windowEvents.size()),
+                                   SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  for (int i = 0; i < taken; ++i) {
+    if (windowEvents[static_cast<std::size_t>(i)].window.event != SDL_WINDOWEVENT_FOCUS_LOST) {
+      SDL_PushEvent(&windowEvents[static_cast<std::size_t>(i)]);
+    }
+  }
 }
 
 void ShowFatalErrorBox(const std::string& caption, const std::string& message) {
