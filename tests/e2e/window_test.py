@@ -270,6 +270,44 @@ def case_minimise(args, pictures):
         check_playing(game)
 
 
+def case_focus_loss_releases_keys(args, pictures):
+    """With PauseOnFocusLoss=0, a fire key held while the window loses focus is
+    let go: the shots stop though the key is still down, and play does not pause; with
+    the default, losing focus during play pauses."""
+    with XServer("1280x1024") as x:
+        with Game(x, args.game, ini="[Window]\nPauseOnFocusLoss=0\n") as game:
+            game.find_window(15.0)
+            start_with(game, pictures, "Return")
+            wait_for("the car to land", lambda: play_state(game, pictures)[0], 3.0)
+            game.focus()
+            x.run("xdotool", "keydown", "d")
+            try:
+                shots = [0]
+
+                def firing():  # a new shot leaves the car every few frames
+                    shots[0] += bool(play_state(game, pictures)[1]["bulletU"])
+                    return shots[0] >= 3
+                wait_for("held D to keep firing", firing, 2.0)
+                root = x.run("xwininfo", "-root").split("Window id: ")[1].split()[0]
+                x.run("xdotool", "windowfocus", root)
+                wait_for("the last shots to leave the screen",
+                         lambda: not play_state(game, pictures)[1]["bulletU"], 4.0)
+                for _ in range(10):
+                    check(not play_state(game, pictures)[1]["bulletU"],
+                          "the game still fires after the focus was lost")
+            finally:
+                x.run("xdotool", "keyup", "d")
+            check(not paused_sign(pictures, game.playfield_screenshot()), "play paused")
+        with Game(x, args.game) as game:
+            game.find_window(15.0)
+            start_with(game, pictures, "Return")
+            root = x.run("xwininfo", "-root").split("Window id: ")[1].split()[0]
+            x.run("xdotool", "windowfocus", root)
+            check_paused(game, pictures)
+            game.key("p")
+            check_playing(game)
+
+
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
 
 
