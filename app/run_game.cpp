@@ -78,10 +78,11 @@ int RunGame(const RunOptions& options) {
   try {
     const Sprites sprites = LoadSprites();
     SdlShell shell(sprites);
-    // The settings share the best score's file; they are needed before the
-    // window opens, so the place is chosen here already.
+    // Where the best score and the settings are kept is chosen once, from
+    // the program's directory, before the window opens at the size the
+    // settings ask for.
     const std::string programDir = shell.AppDir();
-    SavePlace settingsPlace =
+    const SavePlace settingsPlace =
         ChooseSavePlace(programDir, ProcessSaveEnvironment(), RealSaveProbe());
     const std::string settingsPath =
         settingsPlace.iniPath.empty() ? settingsPlace.programIni : settingsPlace.iniPath;
@@ -91,12 +92,10 @@ int RunGame(const RunOptions& options) {
     shell.Configure(settings);
     // Mappings for pads SDL does not know: beside the program or the settings.
     LoadControllerMappings({programDir, settingsPlace.directory}, std::cerr);
-    // Where the best score is kept is chosen once, from the program's directory.
     SavePlace place;
     ReplaySaver replays("", options.recordPath);
-    HighScoreStore store{[&place, &replays](const std::string& appDir) {
-                           place =
-                               ChooseSavePlace(appDir, ProcessSaveEnvironment(), RealSaveProbe());
+    HighScoreStore store{[&place, &replays, &settingsPlace](const std::string&) {
+                           place = settingsPlace;
                            replays.SetDirectory(place.directory);
                            return ReadBestScore(place, std::cerr);
                          },
