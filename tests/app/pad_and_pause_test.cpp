@@ -2,9 +2,15 @@
 // joystick attached as a game controller under SDL's "dummy" video driver,
 // and key and window events pushed into the queue, checked at the key sink.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -156,6 +162,31 @@ TEST_F(ShellTest, PadsPluggedInDuringTheGameWorkAndUnpluggingReleasesWhatTheyHol
   EXPECT_EQ(Press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false), (Keys{{'u', kKeyRight}}));
   Detach(second);
   EXPECT_EQ(Pump(), Keys{});
+}
+
+TEST_F(ShellTest, MappingFilesAreLoadedWhereTheyAreAndABrokenOneWarns) {
+  char made[] = "/tmp/voltaro5-pads-XXXXXX";
+  ASSERT_NE(mkdtemp(made), nullptr);
+  const std::string dir = std::string(made) + "/";
+  const char* guid = "03000000aa0000000b00000000000000";
+  std::ofstream(dir + "gamecontrollerdb.txt")
+      << "# pads of our own\n"
+      << guid << ",Our Test Pad,a:b0,b:b1,x:b2,y:b3,start:b7,platform:Linux,\n";
+  const std::string broken = dir + "broken/";
+  ASSERT_EQ(mkdir(broken.c_str(), 0700), 0);
+  ASSERT_EQ(mkdir((broken + "gamecontrollerdb.txt").c_str(), 0700), 0);  // not a file
+  std::ostringstream warnings;
+  LoadControllerMappings({dir + "none/", dir, broken}, warnings);
+  char* mapping = SDL_GameControllerMappingForGUID(SDL_JoystickGetGUIDFromString(guid));
+  ASSERT_NE(mapping, nullptr);
+  EXPECT_NE(std::string(mapping).find("Our Test Pad"), std::string::npos);
+  SDL_free(mapping);
+  EXPECT_EQ(warnings.str().rfind("voltaro5: warning: " + broken + "gamecontrollerdb.txt: ", 0), 0u)
+      << warnings.str();
+  std::remove((dir + "gamecontrollerdb.txt").c_str());
+  rmdir((broken + "gamecontrollerdb.txt").c_str());
+  rmdir(broken.c_str());
+  rmdir(made);
 }
 
 void PushWindowEvent(SDL_WindowEventID what) {

@@ -287,11 +287,11 @@ def case_focus_loss_releases_keys(args, pictures):
                 def firing():  # a new shot leaves the car every few frames
                     shots[0] += bool(play_state(game, pictures)[1]["bulletU"])
                     return shots[0] >= 3
-                wait_for("held D to keep firing", firing, 2.0)
+                wait_for("held D to keep firing", firing, 5.0)
                 root = x.run("xwininfo", "-root").split("Window id: ")[1].split()[0]
                 x.run("xdotool", "windowfocus", root)
                 wait_for("the last shots to leave the screen",
-                         lambda: not play_state(game, pictures)[1]["bulletU"], 4.0)
+                         lambda: not play_state(game, pictures)[1]["bulletU"], 8.0)
                 for _ in range(10):
                     check(not play_state(game, pictures)[1]["bulletU"],
                           "the game still fires after the focus was lost")
