@@ -16,6 +16,8 @@ constexpr const char* kControls =
     "  Left, Right   steer (the car keeps its sideways speed)\n"
     "  Up            jump, while standing on a plate\n"
     "  Z, V, D       fire left, right, up\n"
+    "  P, Pause      pause and resume play\n"
+    "  F11           fullscreen on and off (Alt+Enter too)\n"
     "  closing the window ends the program; an unfinished game is not scored\n";
 
 // One line per option; each writes straight into its field of `options`.
@@ -30,6 +32,12 @@ void DefineOptions(CLI::App& app, CommandLine& options) {
                  "With --replay: play N frames in each frame period (1 to 8, default 1)")
       ->type_name("N")
       ->check(CLI::Range(1, 8));
+  app.add_option("--scale", options.scale,
+                 "Open the window at N times the playfield's size (1 to 16), or the largest "
+                 "factor below N that fits the screen")
+      ->type_name("N")
+      ->check(CLI::Range(1, 16));
+  app.add_flag("--fullscreen", options.fullscreen, "Start in fullscreen (F11 or Alt+Enter switch)");
 }
 
 }  // namespace

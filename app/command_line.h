@@ -13,9 +13,11 @@ namespace voltaro {
 // What the player asked for on the command line. Each option of a feature is
 // one field here and one line in DefineOptions (command_line.cpp).
 struct CommandLine {
-  std::string recordPath;  // --record: also save each game here
-  std::string replayPath;  // --replay: show this recorded game instead of playing
-  int replaySpeed = 1;     // --replay-speed: frames per frame period
+  std::string recordPath;   // --record: also save each game here
+  std::string replayPath;   // --replay: show this recorded game instead of playing
+  int replaySpeed = 1;      // --replay-speed: frames per frame period
+  int scale = 0;            // --scale: open the window at this factor (0: as the settings say)
+  bool fullscreen = false;  // --fullscreen: start in fullscreen
 };
 
 // What --help and --version show that the parse cannot know by itself.

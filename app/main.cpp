@@ -15,5 +15,11 @@ int main(int argc, char** argv) {
       voltaro::ParseCommandLine(argc, argv, facts, std::cout, std::cerr);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   const auto& options = std::get<voltaro::CommandLine>(parsed);
-  return voltaro::RunGame({"", options.recordPath, options.replayPath, options.replaySpeed});
+  voltaro::RunOptions run;
+  run.recordPath = options.recordPath;
+  run.replayPath = options.replayPath;
+  run.replaySpeed = options.replaySpeed;
+  if (options.scale > 0) run.scale = options.scale;
+  run.fullscreen = options.fullscreen;
+  return voltaro::RunGame(run);
 }

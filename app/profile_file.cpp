@@ -136,6 +136,16 @@ std::optional<std::size_t> FindKey(std::string_view bytes, const std::vector<Lin
   return std::nullopt;
 }
 
+// An entry's value as a reader gets it: one pair of enclosing double quotes
+// removed, cut to kProfileValueMax characters.
+std::string EntryValue(std::string_view value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+    value = value.substr(1, value.size() - 2);
+  }
+  if (value.size() > kProfileValueMax) value = value.substr(0, kProfileValueMax);
+  return std::string(value);
+}
+
 // The line ending the file already uses (its first one), or the default.
 std::string_view FileNewline(std::string_view bytes) {
   const std::size_t newline = bytes.find('\n');
@@ -165,12 +175,22 @@ std::optional<std::string> FindProfileEntry(std::string_view bytes, std::string_
   const std::optional<std::size_t> index = FindKey(bytes, lines, *span, key);
   if (!index) return std::nullopt;
   const Line& line = lines[*index];
-  std::string_view value = ParseLine(bytes.substr(line.begin, line.contentEnd - line.begin)).value;
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-    value = value.substr(1, value.size() - 2);
+  return EntryValue(ParseLine(bytes.substr(line.begin, line.contentEnd - line.begin)).value);
+}
+
+std::vector<ProfileEntry> ProfileSectionEntries(std::string_view bytes, std::string_view section) {
+  std::vector<ProfileEntry> entries;
+  const std::vector<Line> lines = SplitLines(bytes);
+  const std::optional<SectionSpan> span = FindSection(bytes, lines, section);
+  if (!span) return entries;
+  for (std::size_t i = span->header + 1; i < span->end; ++i) {
+    const Line& line = lines[i];
+    const ParsedLine parsed = ParseLine(bytes.substr(line.begin, line.contentEnd - line.begin));
+    if (parsed.kind == ParsedLine::Kind::kEntry) {
+      entries.push_back({std::string(parsed.name), EntryValue(parsed.value), i + 1});
+    }
   }
-  if (value.size() > kProfileValueMax) value = value.substr(0, kProfileValueMax);
-  return std::string(value);
+  return entries;
 }
 
 std::string SetProfileEntry(std::string_view bytes, std::string_view section, std::string_view key,

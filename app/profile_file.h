@@ -1,8 +1,8 @@
 // A small profile (INI) file layer with the classic semantics: "[name]" section
 // headers, "key=value" entries, ';' comment lines, names matched without regard
 // to letter case, blanks around names and values ignored, the first matching
-// section and within it the first matching key win. The high-score file is its
-// only user (high_score.cpp).
+// section and within it the first matching key win. The best score
+// (high_score.cpp) and the settings (settings.cpp) live in such a file.
 //
 // The pure functions work on the file's bytes, so most of the behaviour can be
 // checked on strings; the file functions add a bounded read and a whole-file
@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/file_write.h"
 
@@ -36,6 +37,18 @@ inline constexpr std::string_view kProfileNewline = "\n";
 // kProfileValueMax characters; nullopt when the section or the key is missing.
 std::optional<std::string> FindProfileEntry(std::string_view bytes, std::string_view section,
                                             std::string_view key);
+
+// One entry line of a section, as the reader sees it.
+struct ProfileEntry {
+  std::string name;   // the key, blanks around it removed
+  std::string value;  // as FindProfileEntry gives it
+  std::size_t line;   // counted from 1
+};
+
+// Every entry line of the first section named `section`, in file order (a key
+// written twice appears twice; readers take the first, as FindProfileEntry
+// does). Empty when the section is missing.
+std::vector<ProfileEntry> ProfileSectionEntries(std::string_view bytes, std::string_view section);
 
 // The file's new bytes after setting `key` in `section` to `value`: an existing
 // entry line (the first in the first matching section) is replaced in place by

@@ -13,11 +13,13 @@
 #include "game/run_time_error.h"
 #include "gfx/sprites.h"
 #include "high_score.h"
+#include "pad_input.h"
 #include "replay_files.h"
 #include "save_place.h"
 #include "scenes.h"
 #include "screens.h"
 #include "sdl_platform.h"
+#include "settings.h"
 
 namespace voltaro {
 namespace {
@@ -76,12 +78,24 @@ int RunGame(const RunOptions& options) {
   try {
     const Sprites sprites = LoadSprites();
     SdlShell shell(sprites);
-    // Where the best score is kept is chosen once, from the program's directory.
+    // Where the best score and the settings are kept is chosen once, from
+    // the program's directory, before the window opens at the size the
+    // settings ask for.
+    const std::string programDir = shell.AppDir();
+    const SavePlace settingsPlace =
+        ChooseSavePlace(programDir, ProcessSaveEnvironment(), RealSaveProbe());
+    const std::string settingsPath =
+        settingsPlace.iniPath.empty() ? settingsPlace.programIni : settingsPlace.iniPath;
+    Settings settings = ReadSettings(settingsPath, std::cerr);
+    if (options.scale) settings.window.scale = *options.scale;
+    if (options.fullscreen) settings.window.fullscreen = true;
+    shell.Configure(settings);
+    // Mappings for pads SDL does not know: beside the program or the settings.
+    LoadControllerMappings({programDir, settingsPlace.directory}, std::cerr);
     SavePlace place;
     ReplaySaver replays("", options.recordPath);
-    HighScoreStore store{[&place, &replays](const std::string& appDir) {
-                           place =
-                               ChooseSavePlace(appDir, ProcessSaveEnvironment(), RealSaveProbe());
+    HighScoreStore store{[&place, &replays, &settingsPlace](const std::string&) {
+                           place = settingsPlace;
                            replays.SetDirectory(place.directory);
                            return ReadBestScore(place, std::cerr);
                          },
@@ -99,13 +113,25 @@ int RunGame(const RunOptions& options) {
         log << scene << ' ' << frameTime << ' ' << MonotonicMicroseconds() << '\n';
       });
     }
-    scenes.Form_Load();
-    if (replay) {
-      scenes.ReplayR(*replay);
-      return 0;
+    std::optional<WindowSettings> opened;  // the window as start-up opened it
+    try {
+      scenes.Form_Load();
+      opened = shell.WindowState();
+      if (replay) {
+        scenes.ReplayR(*replay);
+        return 0;
+      }
+      // The start timer's single tick: from here on the game runs in MainR.
+      scenes.MainR();
+    } catch (const QuitRequested&) {
+      // The window's size and fullscreen are kept for the next start, if the
+      // player changed them.
+      if (opened && !settingsPlace.iniPath.empty() && !(*opened == shell.WindowState())) {
+        MakeSaveDirectory(settingsPlace, nullptr);
+        SaveWindowSettings(settingsPlace.iniPath, *opened, shell.WindowState(), std::cerr);
+      }
+      throw;
     }
-    // The start timer's single tick: from here on the game runs in MainR.
-    scenes.MainR();
   } catch (const QuitRequested&) {
     status = 0;
   } catch (const RunTimeError& error) {

@@ -3,6 +3,7 @@
 // an exit status.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace voltaro {
@@ -17,6 +18,10 @@ struct RunOptions {
   // When set, this recorded game is shown instead of the scene sequence.
   std::string replayPath;
   int replaySpeed = 1;
+  // The factor to open the window at (1 to 16) and fullscreen, over what the
+  // settings file says.
+  std::optional<int> scale;
+  bool fullscreen = false;
 };
 
 // Where this program keeps the best score and why there, for --help: one or

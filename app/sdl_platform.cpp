@@ -1,8 +1,14 @@
-// The SDL side of the game's window. The playfield picture is copied 1:1 onto
-// the window's own surface (no renderer, no scaling); a copy of the last shown
-// picture repaints the window when it is exposed, so a repaint never shows a
-// half-drawn frame. Closing the window throws QuitRequested out of whatever
-// pump sees it.
+// The SDL side of the game's window. The playfield picture is magnified by a
+// whole factor straight into the window's own surface (no renderer, no OpenGL:
+// at every size this costs less processor time than a renderer's texture
+// upload and copy); a copy of the last shown picture repaints the window when
+// it is exposed or resized, so a repaint never shows a half-drawn frame.
+// Closing the window throws QuitRequested out of whatever pump sees it.
+//
+// The pause lives here too: while paused, PumpEvents does not return; it
+// sleeps on the event queue with the last picture and the pause sign on the
+// screen, drops key presses, keeps the releases of keys the game holds for the
+// first pump after the pause, and tells the scenes when play goes on.
 #include "sdl_platform.h"
 
 #include <SDL_syswm.h>
@@ -14,8 +20,11 @@
 #include <chrono>
 #include <iostream>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
+#include "app/pause_sign.h"
+#include "app/window_scale.h"
 #include "clock.h"
 #include "game/keys.h"
 
@@ -29,6 +38,11 @@ constexpr std::uint64_t kEarlyWakeMs = 2;
 
 // The message shown when an input method has taken a key.
 constexpr const char* kImeMessage = "日本語入力モードをオフにしてください。";
+
+// Pad events do not wake a sleep on the window system's connection: with a pad
+// open, sleeps are cut into steps this long, which keeps a press's delay short
+// on the screens that sleep until a key comes.
+constexpr int kPadPollMs = 10;
 
 [[noreturn]] void ThrowSdlError(const std::string& what) {
   throw std::runtime_error(what + ": " + SDL_GetError());
@@ -124,7 +138,7 @@ std::uint64_t MonotonicNanoseconds() {
          static_cast<std::uint64_t>(now.tv_nsec);
 }
 
-SdlShell::SdlShell(const Sprites& sprites) {
+SdlShell::SdlShell(const Sprites& sprites) : sprites_(sprites) {
   // Copy the picture straight into the window's X image: no OpenGL context
   // (which costs memory and, under a software rasteriser, processor time).
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -140,11 +154,16 @@ SdlShell::SdlShell(const Sprites& sprites) {
   const int width = std::max(1, sprites.picBack.width);
   const int height = std::max(1, sprites.picBack.height);
   window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                             SDL_WINDOW_HIDDEN);
+                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (window_ == nullptr) {
     const std::string error = SDL_GetError();
     SDL_Quit();
     throw std::runtime_error("cannot open the window: " + error);
+  }
+  SDL_SetWindowMinimumSize(window_, width, height);
+  // Pads are welcome but not needed: without them the game plays on.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+    std::cerr << "voltaro5: warning: no game controllers (" << SDL_GetError() << ")\n";
   }
   if (SDL_Surface* icon = MakeIcon(sprites.icon32)) {
     SDL_SetWindowIcon(window_, icon);
@@ -165,20 +184,22 @@ SdlShell::SdlShell(const Sprites& sprites) {
     SetX11Icons(info.info.x11.display, info.info.x11.window, sprites.icon32, sprites.icon16);
   }
   lastShown_ = Surface(width, height, kBlack);
-  lastShownView_ = SDL_CreateRGBSurfaceWithFormatFrom(lastShown_.pixels.data(), width, height, 32,
-                                                      width * 4, SDL_PIXELFORMAT_RGB888);
-  if (lastShownView_ == nullptr) {
-    const std::string error = SDL_GetError();
-    SDL_DestroyWindow(window_);
-    SDL_Quit();
-    throw std::runtime_error("cannot make the picture surface: " + error);
-  }
 }
 
 SdlShell::~SdlShell() {
-  SDL_FreeSurface(lastShownView_);
+  pads_.CloseAll();
   SDL_DestroyWindow(window_);
   SDL_Quit();
+}
+
+void SdlShell::Configure(const Settings& settings) {
+  keys_ = settings.keys;
+  pads_.SetBindings(settings.pad);
+  opening_ = settings.window;
+}
+
+WindowSettings SdlShell::WindowState() const {
+  return {windowedScale_, fullscreen_, opening_.pauseOnFocusLoss};
 }
 
 std::string SdlShell::AppDir() {
@@ -202,11 +223,24 @@ void SdlShell::SetCaption(const std::string& caption) {
 }
 
 void SdlShell::SetClientSize(int width, int height) {
-  SDL_SetWindowSize(window_, width, height);
+  // Opened at the factor asked for, or the largest below it that fits the
+  // screen's usable area.
+  SDL_Rect usable{0, 0, width * opening_.scale, height * opening_.scale};
+  const int display = SDL_GetWindowDisplayIndex(window_);
+  if (display >= 0 && SDL_GetDisplayUsableBounds(display, &usable) != 0) {
+    SDL_GetDisplayBounds(display, &usable);
+  }
+  windowedScale_ = FittingScale(opening_.scale, usable.w, usable.h, width, height);
+  SDL_SetWindowMinimumSize(window_, width, height);
+  SDL_SetWindowSize(window_, width * windowedScale_, height * windowedScale_);
+  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(std::max(display, 0)),
+                        SDL_WINDOWPOS_CENTERED_DISPLAY(std::max(display, 0)));
 }
 
 void SdlShell::ShowWindow() {
   SDL_ShowWindow(window_);
+  if (opening_.fullscreen) ToggleFullscreen();
+  wholeWindowStale_ = true;
   Present();
 }
 
@@ -215,6 +249,23 @@ std::int32_t SdlShell::Now() {
 }
 
 void SdlShell::PumpEvents(KeySink& keys) {
+  // Keys let go of during a pause reach the game now, so nothing stays held.
+  const std::vector<int> ups = std::exchange(upsAfterPause_, {});
+  for (const int code : ups) keys.OnKeyUp(code);
+  HandlePending(keys);
+  // A pause may also begin and end within the events just handled.
+  if (!std::exchange(pauseBegan_, false)) return;
+  // Paused: no frame runs until the player resumes; sleep on the event queue.
+  while (paused_) {
+    SleepOnEvents(pads_.AnyOpen() ? kPadPollMs : 1000);
+    HandlePending(keys);
+  }
+  wholeWindowStale_ = true;
+  Present();
+  keys.OnResumed();
+}
+
+void SdlShell::HandlePending(KeySink& keys) {
   // Only what is pending now: events that arrive while these are handled wait
   // for the next pump.
   SDL_PumpEvents();
@@ -226,33 +277,140 @@ void SdlShell::PumpEvents(KeySink& keys) {
       case SDL_QUIT:
         throw QuitRequested();
       case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) throw QuitRequested();
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-          Present();
+        switch (event.window.event) {
+          case SDL_WINDOWEVENT_CLOSE:
+            throw QuitRequested();
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (!fullscreen_) {
+              windowedScale_ = PlacePlayfield(event.window.data1, event.window.data2,
+                                              lastShown_.width, lastShown_.height)
+                                   .scale;
+            }
+            wholeWindowStale_ = true;
+            Present();
+            break;
+          case SDL_WINDOWEVENT_EXPOSED:
+            wholeWindowStale_ = true;
+            Present();
+            break;
+          case SDL_WINDOWEVENT_FOCUS_LOST:
+          case SDL_WINDOWEVENT_MINIMIZED:
+          case SDL_WINDOWEVENT_HIDDEN:
+            // The keyboard's held keys come up by themselves (SDL does it);
+            // the pads' are let go here.
+            ReleasePads(keys);
+            if (opening_.pauseOnFocusLoss && pauseAllowed_ && !paused_) StartPause();
+            break;
+          default:
+            break;
         }
         break;
-      case SDL_KEYDOWN:
-        // Held keys repeat as further key-downs, as the game expects.
-        if (const int code = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
-            code != 0) {
-          keys.OnKeyDown(code);
+      case SDL_KEYDOWN: {
+        const SDL_Keysym& key = event.key.keysym;
+        const bool altEnter =
+            (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0;
+        if (IsWindowKey(key.sym) || altEnter) {
+          // The window's own keys never reach the game; a repeat does nothing.
+          if (std::find(windowKeysDown_.begin(), windowKeysDown_.end(), key.scancode) ==
+              windowKeysDown_.end()) {
+            windowKeysDown_.push_back(key.scancode);
+          }
+          if (event.key.repeat != 0) break;
+          if (key.sym == SDLK_F11 || altEnter) {
+            ToggleFullscreen();
+          } else if (paused_) {
+            paused_ = false;
+          } else if (pauseAllowed_) {
+            StartPause();
+          }
+          break;
         }
+        if (paused_) break;  // presses during the pause are not played
+        KeyDown(keys, key.scancode, GameKeyCode(keys_, key.sym, key.scancode, key.mod));
         break;
-      case SDL_KEYUP:
-        if (const int code = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode);
-            code != 0) {
-          keys.OnKeyUp(code);
+      }
+      case SDL_KEYUP: {
+        const SDL_Keysym& key = event.key.keysym;
+        const auto taken = std::find(windowKeysDown_.begin(), windowKeysDown_.end(), key.scancode);
+        if (taken != windowKeysDown_.end()) {
+          windowKeysDown_.erase(taken);
+          break;
         }
+        KeyUp(keys, key.scancode, GameKeyCode(keys_, key.sym, key.scancode, key.mod), true);
         break;
+      }
       case SDL_TEXTEDITING:
         // An input method started composing despite text input being off.
-        if (event.edit.text[0] != '\0') keys.OnKeyDown(kKeyProcess);
+        if (event.edit.text[0] != '\0' && !paused_) keys.OnKeyDown(kKeyProcess);
         break;
-      default:
+      default: {
+        std::vector<PadKey> padKeys;
+        if (pads_.Handle(event, padKeys)) {
+          for (const PadKey& padKey : padKeys) {
+            if (padKey.down) {
+              if (!paused_) KeyDown(keys, padKey.source, padKey.code);
+            } else {
+              KeyUp(keys, padKey.source, padKey.code, false);
+            }
+          }
+        }
         break;
+      }
     }
   }
+}
+
+void SdlShell::KeyDown(KeySink& keys, Source source, int code) {
+  if (code == 0) return;
+  // Held keys repeat as further key-downs, as the game expects.
+  const auto held = std::find_if(held_.begin(), held_.end(),
+                                 [source](const auto& h) { return h.first == source; });
+  if (held == held_.end()) held_.emplace_back(source, code);
+  keys.OnKeyDown(code);
+}
+
+void SdlShell::KeyUp(KeySink& keys, Source source, int code, bool strayReaches) {
+  const auto held = std::find_if(held_.begin(), held_.end(),
+                                 [source](const auto& h) { return h.first == source; });
+  if (held != held_.end()) {
+    // The release matches its press, whatever the modifiers do meanwhile.
+    code = held->second;
+    held_.erase(held);
+    if (paused_) {
+      upsAfterPause_.push_back(code);
+      return;
+    }
+  } else if (paused_ || !strayReaches) {
+    return;  // pressed during the pause, or a pad's press the game never saw
+  }
+  // A keyboard release without a press seen reaches the game as always.
+  if (code != 0) keys.OnKeyUp(code);
+}
+
+void SdlShell::ReleasePads(KeySink& keys) {
+  std::vector<PadKey> padKeys;
+  pads_.ReleaseAll(padKeys);
+  for (const PadKey& padKey : padKeys) KeyUp(keys, padKey.source, padKey.code, false);
+}
+
+void SdlShell::StartPause() {
+  paused_ = true;
+  pauseBegan_ = true;
+  pausedPicture_ = lastShown_;
+  DrawPauseSign(pausedPicture_, sprites_);
+  Present();
+}
+
+void SdlShell::ToggleFullscreen() {
+  const bool on = !fullscreen_;
+  if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+    std::cerr << "voltaro5: warning: cannot switch fullscreen " << (on ? "on" : "off") << " ("
+              << SDL_GetError() << ")\n";
+    return;
+  }
+  fullscreen_ = on;
+  wholeWindowStale_ = true;
+  Present();
 }
 
 bool SdlShell::EventPending() {
@@ -302,7 +460,7 @@ void SdlShell::WaitForEventsUntil(std::int32_t tick) {
 void SdlShell::WaitForEvent() {
   // Wake once a second all the same: cheap, and a close by signal that lands
   // just before the sleep is not left waiting for a key.
-  while (!EventPending()) SleepOnEvents(1000);
+  while (!EventPending()) SleepOnEvents(pads_.AnyOpen() ? kPadPollMs : 1000);
 }
 
 void SdlShell::Show(const Surface& picture) {
@@ -315,8 +473,38 @@ void SdlShell::Show(const Surface& picture) {
 void SdlShell::Present() {
   SDL_Surface* screen = SDL_GetWindowSurface(window_);
   if (screen == nullptr) return;
-  SDL_BlitSurface(lastShownView_, nullptr, screen, nullptr);
-  SDL_UpdateWindowSurface(window_);
+  const Surface& picture = paused_ ? pausedPicture_ : lastShown_;
+  const PlayfieldPlacement place =
+      PlacePlayfield(screen->w, screen->h, picture.width, picture.height);
+  const bool whole = std::exchange(wholeWindowStale_, false);
+  if (screen->format->format == SDL_PIXELFORMAT_RGB888 ||
+      screen->format->format == SDL_PIXELFORMAT_ARGB8888) {
+    // The window's pixels are the picture's own 0x00RRGGBB: magnify in place.
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
+    if (whole) SDL_memset(screen->pixels, 0, static_cast<std::size_t>(screen->h) * screen->pitch);
+    Magnify(picture, place, static_cast<std::uint32_t*>(screen->pixels), screen->w, screen->h,
+            screen->pitch);
+    if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
+  } else {
+    // Any other pixel format: SDL converts and stretches (nearest pixel).
+    SDL_Surface* view = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint32_t*>(picture.pixels.data()), picture.width, picture.height, 32,
+        picture.width * 4, SDL_PIXELFORMAT_RGB888);
+    if (view == nullptr) return;
+    if (whole) SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+    SDL_Rect target{place.x, place.y, place.width, place.height};
+    SDL_BlitScaled(view, nullptr, screen, &target);
+    SDL_FreeSurface(view);
+  }
+  if (whole) {
+    SDL_UpdateWindowSurface(window_);
+    return;
+  }
+  // Between frames only the playfield changes.
+  SDL_Rect field{std::max(0, place.x), std::max(0, place.y),
+                 std::min(screen->w, place.x + place.width) - std::max(0, place.x),
+                 std::min(screen->h, place.y + place.height) - std::max(0, place.y)};
+  SDL_UpdateWindowSurfaceRects(window_, &field, 1);
 }
 
 void SdlShell::ShowImeMessage() {
@@ -324,6 +512,19 @@ void SdlShell::ShowImeMessage() {
     // SDL's own reason says what the machine lacks (a helper program, fonts).
     std::cerr << "voltaro5: " << kImeMessage << " (the message box failed: " << SDL_GetError()
               << ")\n";
+  }
+  // The box took the focus from the window; that is no reason to pause, as
+  // the game goes on where it stood once the box is dismissed. Take those
+  // focus losses out of the queue, keeping the other window events.
+  SDL_PumpEvents();
+  std::vector<SDL_Event> windowEvents(static_cast<std::size_t>(
+      std::max(0, SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT))));
+  const int taken = SDL_PeepEvents(windowEvents.data(), static_cast<int>(windowEvents.size()),
+                                   SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+  for (int i = 0; i < taken; ++i) {
+    if (windowEvents[static_cast<std::size_t>(i)].window.event != SDL_WINDOWEVENT_FOCUS_LOST) {
+      SDL_PushEvent(&windowEvents[static_cast<std::size_t>(i)]);
+    }
   }
 }
 

@@ -1,15 +1,21 @@
-// The SDL window behind the game: a fixed window showing the 250 x 400
-// playfield one to one, its icon, the millisecond clock, the event pump that
-// turns SDL key events into the virtual-key codes the game's key handlers
-// know, the waits on the event queue, and the message boxes. The only file
-// pair of the game that talks to SDL.
+// The SDL window behind the game: a resizable window showing the 250 x 400
+// playfield at the largest whole factor that fits (window_scale.h), fullscreen
+// on F11 and Alt+Enter, its icon, the millisecond clock, the event pump that
+// turns SDL key and pad events into the virtual-key codes the game's key
+// handlers know (through the player's bindings), the pause on P, Pause and
+// focus loss, the waits on the event queue, and the message boxes.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "app/key_bindings.h"
+#include "app/pad_input.h"
+#include "app/settings.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
 #include "shell.h"
@@ -32,12 +38,20 @@ std::uint64_t MonotonicNanoseconds();
 
 class SdlShell final : public Shell {
  public:
-  // Opens SDL's video and a hidden window of the background picture's size
-  // with the game's icon. Throws std::runtime_error naming what failed.
+  // Opens SDL's video and game controllers and a hidden window of the
+  // background picture's size with the game's icon. Throws std::runtime_error
+  // naming what failed. `sprites` must outlive the shell (the pause sign is
+  // written in its font).
   explicit SdlShell(const Sprites& sprites);
   ~SdlShell() override;
   SdlShell(const SdlShell&) = delete;
   SdlShell& operator=(const SdlShell&) = delete;
+
+  // The player's settings, before start-up sizes and shows the window.
+  void Configure(const Settings& settings);
+  // The window as it is now: the factor of its windowed size and whether it
+  // is fullscreen (pauseOnFocusLoss as configured); saved when it closes.
+  WindowSettings WindowState() const;
 
   std::string AppDir() override;
   std::uint64_t TimeOfDaySeed() override;
@@ -50,8 +64,20 @@ class SdlShell final : public Shell {
   void WaitForEvent() override;
   void Show(const Surface& picture) override;
   void ShowImeMessage() override;
+  void AllowPause(bool allowed) override { pauseAllowed_ = allowed; }
 
  private:
+  // What keeps a game key down: a keyboard scancode, or a pad's button or
+  // stick (PadKey::source).
+  using Source = std::int64_t;
+
+  // Handles the events pending now (or, while paused, until the pause ends).
+  void HandlePending(KeySink& keys);
+  void KeyDown(KeySink& keys, Source source, int code);
+  void KeyUp(KeySink& keys, Source source, int code, bool strayReaches);
+  void ReleasePads(KeySink& keys);
+  void StartPause();
+  void ToggleFullscreen();
   void Present();
   // Pumps SDL's events and tells whether any is waiting to be handled.
   bool EventPending();
@@ -59,11 +85,26 @@ class SdlShell final : public Shell {
   // timeout (in ms) runs out.
   void SleepOnEvents(int timeoutMs);
 
+  const Sprites& sprites_;
   SDL_Window* window_ = nullptr;
   Surface lastShown_;
-  SDL_Surface* lastShownView_ = nullptr;  // lastShown_'s pixels seen by SDL
+  Surface pausedPicture_;  // lastShown_ with the pause sign
   std::string caption_;
   int xConnection_ = -1;  // the X server connection's file, when on X11
+
+  KeyBindings keys_ = DefaultKeyBindings();
+  PadInput pads_{DefaultPadBindings()};
+  WindowSettings opening_;  // as the settings ask for it
+  int windowedScale_ = 1;
+  bool fullscreen_ = false;
+  bool wholeWindowStale_ = true;  // the black around the playfield needs painting
+
+  bool pauseAllowed_ = false;
+  bool paused_ = false;
+  bool pauseBegan_ = false;                   // since the pump began
+  std::vector<std::pair<Source, int>> held_;  // game keys down, and their codes
+  std::vector<SDL_Scancode> windowKeysDown_;  // downs the window took for itself
+  std::vector<int> upsAfterPause_;            // releases during the pause
 };
 
 // A modal error box with the caption, also usable before or without a window;

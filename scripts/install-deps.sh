@@ -17,6 +17,8 @@ packages=(
   desktop-file-utils appstream man-db dpkg-dev file lintian
   # The fuzz targets: clang and its libFuzzer and sanitizer runtimes.
   clang libclang-rt-14-dev
+  # The window's fullscreen is tested under a window manager.
+  openbox
 )
 
 missing=()

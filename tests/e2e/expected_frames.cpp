@@ -5,6 +5,8 @@
 //   find title|gameover SHOT LOW HIGH  "NUMBER FLAG" of the picture equal to SHOT
 //                                      for LOW..HIGH; status 1 when there is none
 //   locate SHOT...                     "INDEX SPRITE X Y" wherever a sprite stands
+//   paused SHOT                        status 0 when SHOT shows the pause sign
+//                                      (writing it again changes nothing)
 #include <cstdint>
 #include <fstream>
 #include <iostream>
@@ -13,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/pause_sign.h"
 #include "app/screens.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
@@ -112,6 +115,12 @@ int Run(const std::vector<std::string>& args) {
       }
     }
     return 1;
+  }
+  if (args.size() == 2 && args[0] == "paused") {
+    playfield.pixels = ReadShot(args[1], count);
+    const Surface shot = playfield;
+    voltaro::DrawPauseSign(playfield, sprites);
+    return playfield.pixels == shot.pixels ? 0 : 1;
   }
   if (args.size() >= 2 && args[0] == "locate") {
     for (std::size_t i = 1; i < args.size(); ++i) {

@@ -6,6 +6,11 @@ play and on the game-over screen, play frame-start intervals (median, 99th
 percentile, largest) and peak resident memory (VmHWM).
 
     measure.py BUILD_DIR [--title-seconds 3] [--play-seconds 10] [--game-over-seconds 10]
+               [--screen WxH] [--scale N] [--fullscreen]
+
+--scale and --fullscreen open the window that way (through its settings file;
+fullscreen under the openbox window manager), on a screen of --screen pixels
+(default 1024x768).
 
 It runs BUILD_DIR/voltaro5-pacing, the game that logs every frame's start. A
 game without keys lasts about 4 s, so play is measured over the first 3.5 s
@@ -80,14 +85,26 @@ def main():
     parser.add_argument("--title-seconds", type=float, default=3.0)
     parser.add_argument("--play-seconds", type=float, default=10.0)
     parser.add_argument("--game-over-seconds", type=float, default=10.0)
+    parser.add_argument("--screen", default="1024x768")
+    parser.add_argument("--scale", type=int, default=1)
+    parser.add_argument("--fullscreen", action="store_true")
     args = parser.parse_args()
+    ini = None
+    if args.scale != 1 or args.fullscreen:
+        ini = f"[Window]\nScale={args.scale}\nFullscreen={int(args.fullscreen)}\n"
     pacing_game = os.path.join(args.build_dir, "voltaro5-pacing")
     pictures = Pictures(os.path.join(args.build_dir, "tests/e2e/voltaro5-e2e-frames"))
 
-    with XServer() as x:
-        with Game(x, pacing_game, args=["{dir}/frames.log"]) as game:
+    with XServer(args.screen, wm=args.fullscreen) as x:
+        with Game(x, pacing_game, ini=ini, args=["{dir}/frames.log"]) as game:
             log_path = os.path.join(game.dir, "frames.log")
-            game.find_window()
+            game.find_window(15.0)
+            if ini:
+                # Screenshots of the magnified window, brought back to 1:1.
+                game.screenshot = game.playfield_screenshot
+                size = wait_for("the window's size", lambda: game.full_screenshot()[:2] != (
+                    250, 400) and game.full_screenshot()[:2], 5.0)
+                print(f"window client area: {size[0]} x {size[1]}")
             wait_for("the title picture", lambda: any(game.screenshot()), 5.0, 0.002)
             # The picture was there at the latest by the time of this poll.
             startup_screen_ms = (time.monotonic() - game.started) * 1000

@@ -37,12 +37,13 @@ def wait_for(what, probe, timeout=5.0, interval=0.03):
 class XServer:
     """Xvfb on a display number it picks itself (-displayfd)."""
 
-    def __init__(self):
+    def __init__(self, screen="1024x768", wm=False):
         self.log = tempfile.TemporaryFile()  # a full pipe nobody reads would stop Xvfb
+        self.wm = None
         read_end, write_end = os.pipe()
         # -noreset: else the server starts afresh whenever its last client leaves.
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{screen}x24", "-nolisten",
              "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=self.log)
         os.close(write_end)
         number = b""
@@ -55,6 +56,16 @@ class XServer:
                     raise Failure(f"Xvfb reported no display in 10 s: {self.log.read()[-300:]}")
                 number += chunk
         self.display = ":" + number.decode().strip()
+        if wm:
+            self.start_window_manager()
+
+    def start_window_manager(self):
+        """openbox, with its own empty configuration; returns once it manages the screen."""
+        self.wm_home = tempfile.mkdtemp(prefix="voltaro5-e2e-wm-")
+        self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=dict(self.env(), HOME=self.wm_home),
+                                   stdout=subprocess.DEVNULL, stderr=self.log)
+        wait_for("the window manager", lambda: "window id #" in self.run(
+            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check_status=False), 10.0, 0.05)
 
     def env(self):
         return dict(os.environ, DISPLAY=self.display, SDL_VIDEODRIVER="x11",
@@ -68,8 +79,9 @@ class XServer:
         return result.stdout
 
     def top_level_windows(self):
-        """(id, caption, class hint: none on SDL's message boxes) of each."""
-        tree = self.run("xwininfo", "-root", "-children")
+        """(id, caption, class hint: none on SDL's message boxes) of each; under a window
+        manager, of the windows inside its frames."""
+        tree = self.run("xwininfo", "-root", "-tree" if self.wm else "-children")
         pattern = r'^\s+(0x[0-9a-f]+) (?:"([^"]*)"|\(has no name\)): \((?:"([^"]*)")?'
         return [(int(m[1], 16), m[2], m[3]) for m in re.finditer(pattern, tree, re.M)]
 
@@ -80,23 +92,72 @@ class XServer:
         return self
 
     def __exit__(self, *exc):
+        if self.wm:
+            self.wm.kill()
+            self.wm.wait()
+            shutil.rmtree(self.wm_home, ignore_errors=True)
         self.process.kill()
         self.process.wait()
         self.log.close()
 
 
-def parse_xwd(data):
-    """The RGB bytes of an xwd dump of a window of Xvfb's 24-bit screen."""
+def parse_xwd_any(data):
+    """(width, height, RGB bytes) of an xwd dump of a window of Xvfb's 24-bit screen."""
     header = struct.unpack(">25I", data[:100])
     size, width, height, order, stride = (header[i] for i in (0, 4, 5, 7, 12))
-    check((width, height) == (WIDTH, HEIGHT), f"screenshot is {width} x {height}")
     check(order == 0 and stride == 4 * width and header[14:17] == (0xFF0000, 0xFF00, 0xFF),
           f"screenshot in an unexpected format: {header}")
     pixels = data[size + 12 * header[19]:][:stride * height]
     rgb = bytearray(width * height * 3)
     for channel in range(3):  # stored B, G, R, unused
         rgb[channel::3] = pixels[2 - channel::4]
-    return bytes(rgb)
+    return width, height, bytes(rgb)
+
+
+def parse_xwd(data):
+    """The RGB bytes of an xwd dump of the game's window at its 1:1 size."""
+    width, height, rgb = parse_xwd_any(data)
+    check((width, height) == (WIDTH, HEIGHT), f"screenshot is {width} x {height}")
+    return rgb
+
+
+def placement(width, height):
+    """(scale, x, y) of the playfield in a client area, as the game places it."""
+    scale = max(1, min(width // WIDTH, height // HEIGHT))
+    return scale, int((width - WIDTH * scale) / 2), int((height - HEIGHT * scale) / 2)
+
+
+def magnify(rgb, width, height):
+    """A 1:1 playfield picture as the game shows it in a client area of that size:
+    each pixel an N x N block, centred, black around."""
+    scale, x, y = placement(width, height)
+    check(x >= 0 and y >= 0, f"{width} x {height} is smaller than the playfield")
+    black_row = bytes(3 * width)
+    rows = [black_row] * y
+    for row in range(HEIGHT):
+        line = rgb[3 * WIDTH * row:3 * WIDTH * (row + 1)]
+        wide = b"".join(line[i:i + 3] * scale for i in range(0, len(line), 3))
+        full = bytes(3 * x) + wide + bytes(3 * (width - x - WIDTH * scale))
+        rows += [full] * scale
+    rows += [black_row] * (height - y - HEIGHT * scale)
+    return b"".join(rows)
+
+
+def playfield_of(width, height, rgb):
+    """The 1:1 playfield in a magnified screenshot: each block's top-left pixel."""
+    scale, x, y = placement(width, height)
+    if x < 0 or y < 0:
+        return b""  # a window caught in the middle of a change of size
+    out = bytearray()
+    for row in range(HEIGHT):
+        start = 3 * ((y + row * scale) * width + x)
+        line = rgb[start:start + 3 * WIDTH * scale]
+        if scale == 1:
+            out += line
+        else:
+            for i in range(WIDTH):
+                out += line[3 * scale * i:3 * scale * i + 3]
+    return bytes(out)
 
 
 class Game:
@@ -157,8 +218,19 @@ class Game:
 
     def screenshot(self):
         """The window's client area as RGB bytes."""
-        return parse_xwd(subprocess.run(["xwd", "-silent", "-id", str(self.window)], check=True,
-                                        env=self.x.env(), capture_output=True, timeout=10).stdout)
+        return parse_xwd(self.xwd())
+
+    def xwd(self):
+        return subprocess.run(["xwd", "-silent", "-id", str(self.window)], check=True,
+                              env=self.x.env(), capture_output=True, timeout=10).stdout
+
+    def full_screenshot(self):
+        """(width, height, RGB bytes) of the client area at whatever size it has."""
+        return parse_xwd_any(self.xwd())
+
+    def playfield_screenshot(self):
+        """The playfield at 1:1 taken from the client area at any size."""
+        return playfield_of(*self.full_screenshot())
 
     def save(self, rgb, name):
         """Keeps a picture beside the game to look at after a failure."""

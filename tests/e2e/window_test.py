@@ -1,0 +1,333 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the game's window comforts on the real program under its
+own Xvfb: a window that scales, fullscreen (under the openbox window manager),
+the [Window] and [Keys] settings, and the pause.
+Usage: window_test.py GAME voltaro5-e2e-frames voltaro5-e2e-x CASE"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from e2e_test import Pictures, play_state  # noqa: E402
+from xsession import (HEIGHT, WIDTH, Failure, Game, XServer, check, magnify,  # noqa: E402
+                      placement, playfield_of, wait_for)
+
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def geometry(x, window):
+    """(x, y, width, height) of a window's client area on the screen."""
+    out = x.run("xwininfo", "-id", str(window))
+    value = {k: int(out.split(k + ":")[1].split()[0]) for k in
+             ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")}
+    return tuple(value.values())
+
+
+def shows_title(game, pictures, size, hi_score=0):
+    """True when the client area has `size` and shows a title frame magnified
+    exactly as the game places it, black around; else a description."""
+    width, height, rgb = game.full_screenshot()
+    if (width, height) != size:
+        return False
+    field = playfield_of(width, height, rgb)
+    if pictures.title_phase(field, hi_score) is None:
+        return False
+    if rgb != magnify(field, width, height):
+        game.save_any(width, height, rgb, "not-magnified")
+        raise Failure(f"the {width} x {height} picture is not the title magnified")
+    return True
+
+
+def wait_scaled_title(game, pictures, size, hi_score=0):
+    wait_for(f"the title magnified in {size[0]} x {size[1]}",
+             lambda: shows_title(game, pictures, size, hi_score), 5.0)
+
+
+def save_any(self, width, height, rgb, name):
+    path = os.path.join(self.dir, f"{name}.ppm")
+    with open(path, "wb") as f:
+        f.write(b"P6\n%d %d\n255\n" % (width, height) + rgb)
+    return path
+
+
+Game.save_any = save_any
+
+
+def start_with(game, pictures, key):
+    game.key(key)
+    return wait_for(f"play after {key}", lambda: pictures.title_phase(
+        game.playfield_screenshot(), 0) is None, 3.0)
+
+
+def case_resize(args, pictures):
+    """Resized to 750 x 1200 the window shows the title exactly 3x, filling it; at
+    800 x 900, 2x centred with black bars. (A 2000 x 1600 screen: a window must lie
+    on the screen to be photographed.)"""
+    check(placement(750, 1200) == (3, 0, 0) and placement(800, 900) == (2, 150, 50),
+          "the test's own placement")
+    with XServer("2000x1600") as x, Game(x, args.game) as game:
+        window = str(game.find_window(15.0))
+        for size in ((750, 1200), (800, 900), (WIDTH, HEIGHT)):
+            x.run("xdotool", "windowmove", window, "0", "0")
+            x.run("xdotool", "windowsize", window, str(size[0]), str(size[1]))
+            wait_scaled_title(game, pictures, size)
+
+
+def case_fullscreen(args, pictures):
+    """Under a window manager F11 and Alt+Enter each cover the screen with the 2x
+    picture centred and, pressed again, bring back the window where it was; the
+    title screen is not left (neither key reaches the game)."""
+    with XServer("1280x1024", wm=True) as x, Game(x, args.game) as game:
+        window = game.find_window(15.0)
+        wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
+        before = geometry(x, window)
+        for key in ("F11", "alt+Return"):
+            game.key(key)
+            wait_for(f"{key} to cover the screen",
+                     lambda: geometry(x, window) == (0, 0, 1280, 1024), 5.0)
+            wait_scaled_title(game, pictures, (1280, 1024))
+            game.key(key)
+            wait_for(f"{key} again to bring the window back to {before}",
+                     lambda: geometry(x, window) == before, 5.0)
+            wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
+
+
+def case_open_size(args, pictures):
+    """[Window] Scale=2 opens a 500 x 800 client area; --scale 3 opens 750 x 1200
+    on a 2000 x 1600 screen, and 2x, the largest factor that fits, on 1280 x 1024.
+    --fullscreen starts fullscreen."""
+    for screen, ini, options, size in (("1280x1024", "[Window]\nScale=2\n", [], (500, 800)),
+                                       ("2000x1600", None, ["--scale", "3"], (750, 1200)),
+                                       ("1280x1024", None, ["--scale", "3"], (500, 800))):
+        with XServer(screen) as x, Game(x, args.game, ini=ini, args=options) as game:
+            game.find_window(15.0)
+            wait_scaled_title(game, pictures, size)
+    with XServer("1280x1024", wm=True) as x, Game(x, args.game, args=["--fullscreen"]) as game:
+        game.find_window(15.0)
+        wait_scaled_title(game, pictures, (1280, 1024))
+    with XServer() as x:
+        for options in (["--scale", "0"], ["--scale", "17"], ["--scale"], ["--bogus"]):
+            with Game(x, args.game, args=options) as game:
+                check(game.wait_exit() == 2 and "voltaro5:" in game.stderr_text(),
+                      f"{options}: status {game.process.returncode}, {game.stderr_text()!r}")
+
+
+def car_moves(game, pictures, key, sign):
+    """Holds a key for a while; True when the car moved that way."""
+    xs = []
+
+    def moved():
+        car = play_state(game, pictures)[0]
+        check(car is not None, "the car left the screen while steering")
+        xs.append(car[0])
+        return len(xs) >= 2 and (xs[-1] - xs[0]) * sign > 0
+    game.focus()
+    game.x.run("xdotool", "keydown", key)
+    try:
+        wait_for(f"the car to move with {key}", moved, 1.0)
+        return True
+    except Failure:
+        return False
+    finally:
+        game.x.run("xdotool", "keyup", key)
+
+
+def case_key_bindings(args, pictures):
+    """[Keys] Start=Space: Return no longer starts a game, Space does; Left=A:
+    holding A steers left, and Left, whose action moved to A, does nothing."""
+    with XServer("1280x1024") as x, Game(x, args.game,
+                                         ini="[Keys]\nStart=Space\nLeft=A\n") as game:
+        game.find_window(15.0)
+        wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
+        game.key("Return")
+        deadline = time.monotonic() + 0.5
+        while time.monotonic() < deadline:
+            check(pictures.title_phase(game.screenshot(), 0) is not None,
+                  "Return started a game")
+        start_with(game, pictures, "space")
+        wait_for("the car to land", lambda: play_state(game, pictures)[0], 3.0)
+        check(not car_moves(game, pictures, "Left", -1), "Left still steers")
+        check(car_moves(game, pictures, "a", -1), "A does not steer left")
+        check(not game.stderr_text(), f"warnings: {game.stderr_text()}")
+
+
+def case_bad_settings(args, pictures):
+    """Bad entries do not stop the game: one warning each, naming the file and the
+    line; those entries keep their defaults (Return still starts, Left steers)."""
+    ini = ("[Keys]\nLeft=Nope\nRight=\nJump=Z\nFireUp=F11\nStart=Return,,Space\n"
+           "[Window]\nScale=20\nFullscreen=yes\n")
+    with XServer("1280x1024") as x, Game(x, args.game, ini=ini) as game:
+        game.find_window(15.0)
+        wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
+        warnings = game.stderr_text().splitlines()
+        lines = [w.split("Voltaro5.ini:")[1].split(":")[0] for w in warnings
+                 if "Voltaro5.ini:" in w]
+        check(sorted(lines) == ["2", "3", "4", "5", "6", "8", "9"] and len(warnings) == 7,
+              f"warnings: {warnings}")
+        start_with(game, pictures, "Return")
+        check(game.ini_bytes() == ini.encode(), "the file changed")
+
+
+def close(args, x, game):
+    x.run(args.x_client, "close", str(game.window))
+    check(game.wait_exit(5.0) == 0, f"status {game.process.returncode}: {game.stderr_text()}")
+
+
+def case_window_saved(args, pictures):
+    """At close the window's new scale is written into [Window], every other byte
+    of the file kept; a window left as it opened writes nothing."""
+    ini = (b"; my notes\r\n[VOLTARO ZIP 5]\r\nHighScore=7\r\n\r\n[Window]\r\n"
+           b"PauseOnFocusLoss=1\r\nScale=1\r\n\r\n[Other]\r\nScale=1\r\n")
+    with XServer("1280x1024") as x:
+        with Game(x, args.game, ini=ini) as game:
+            window = str(game.find_window(15.0))
+            wait_scaled_title(game, pictures, (WIDTH, HEIGHT), 7)
+            inode = os.stat(game.ini_path).st_ino
+            close(args, x, game)
+            check(game.ini_bytes() == ini and os.stat(game.ini_path).st_ino == inode,
+                  "the file was written though nothing changed")
+        with Game(x, args.game, ini=ini) as game:
+            window = str(game.find_window(15.0))
+            x.run("xdotool", "windowmove", window, "0", "0")
+            x.run("xdotool", "windowsize", window, "520", "810")
+            wait_scaled_title(game, pictures, (520, 810), 7)
+            close(args, x, game)
+            expected = ini.replace(b"Scale=1\r\n\r\n[Other]", b"Scale=2\r\n\r\n[Other]")
+            check(game.ini_bytes() == expected, f"the file holds {game.ini_bytes()!r}")
+        with Game(x, args.game, ini=expected) as game:
+            game.find_window(15.0)
+            wait_scaled_title(game, pictures, (500, 800), 7)
+
+
+def paused_sign(pictures, shot):
+    return len(shot) == 3 * WIDTH * HEIGHT and pictures.run("paused", *pictures.files([shot])) is not None
+
+
+def check_paused(game, pictures):
+    """The picture stands still with the pause sign, and the game uses no
+    processor time over 3 s."""
+    shot = wait_for("the pause sign", lambda: (lambda s: paused_sign(pictures, s) and s)(
+        game.playfield_screenshot()), 3.0)
+    cpu0 = cpu_seconds(game.process.pid)
+    time.sleep(3.0)
+    used = cpu_seconds(game.process.pid) - cpu0
+    check(used <= 0.01, f"the paused game used {used:.2f} s of processor time in 3 s")
+    check(game.playfield_screenshot() == shot, "the picture changed during the pause")
+
+
+def check_playing(game):
+    shots = {game.playfield_screenshot()}
+    wait_for("play to go on", lambda: shots.add(game.playfield_screenshot()) or len(shots) > 3,
+             3.0)
+
+
+def case_pause(args, pictures):
+    """P pauses play (the picture stops, with the sign, and the process sleeps)
+    and P resumes; on the title screen P does nothing."""
+    with XServer("1280x1024") as x, Game(x, args.game) as game:
+        game.find_window(15.0)
+        wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
+        game.key("p")
+        time.sleep(0.3)
+        check(pictures.title_phase(game.screenshot(), 0) is not None, "P paused the title")
+        start_with(game, pictures, "Return")
+        for resume_key in ("p", "Pause"):
+            game.key("p" if resume_key == "p" else "Pause")
+            check_paused(game, pictures)
+            game.key(resume_key)
+            check_playing(game)
+
+
+def case_minimise(args, pictures):
+    """Minimised during play, the game pauses; shown again it still shows the
+    pause sign until P."""
+    with XServer("1280x1024", wm=True) as x, Game(x, args.game) as game:
+        window = str(game.find_window(15.0))
+        wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
+        start_with(game, pictures, "Return")
+        x.run("xdotool", "windowminimize", "--sync", window)
+        cpu0 = cpu_seconds(game.process.pid)
+        time.sleep(2.0)
+        used = cpu_seconds(game.process.pid) - cpu0
+        check(used <= 0.01, f"the minimised game used {used:.2f} s of processor time in 2 s")
+        x.run("xdotool", "windowactivate", "--sync", window)
+        wait_for("the window to be shown again", lambda: x.is_viewable(window) and subprocess.run(
+            ["xwd", "-silent", "-id", window], env=x.env(), capture_output=True).returncode == 0,
+            3.0)
+        check_paused(game, pictures)
+        game.key("p")
+        check_playing(game)
+
+
+def case_focus_loss_releases_keys(args, pictures):
+    """With PauseOnFocusLoss=0, a fire key held while the window loses focus is
+    let go: the shots stop though the key is still down, and play does not pause; with
+    the default, losing focus during play pauses."""
+    with XServer("1280x1024") as x:
+        with Game(x, args.game, ini="[Window]\nPauseOnFocusLoss=0\n") as game:
+            game.find_window(15.0)
+            start_with(game, pictures, "Return")
+            wait_for("the car to land", lambda: play_state(game, pictures)[0], 3.0)
+            game.focus()
+            x.run("xdotool", "keydown", "d")
+            try:
+                shots = [0]
+
+                def firing():  # a new shot leaves the car every few frames
+                    shots[0] += bool(play_state(game, pictures)[1]["bulletU"])
+                    return shots[0] >= 3
+                wait_for("held D to keep firing", firing, 5.0)
+                root = x.run("xwininfo", "-root").split("Window id: ")[1].split()[0]
+                x.run("xdotool", "windowfocus", root)
+                wait_for("the last shots to leave the screen",
+                         lambda: not play_state(game, pictures)[1]["bulletU"], 8.0)
+                for _ in range(10):
+                    check(not play_state(game, pictures)[1]["bulletU"],
+                          "the game still fires after the focus was lost")
+            finally:
+                x.run("xdotool", "keyup", "d")
+            check(not paused_sign(pictures, game.playfield_screenshot()), "play paused")
+        with Game(x, args.game) as game:
+            game.find_window(15.0)
+            start_with(game, pictures, "Return")
+            root = x.run("xwininfo", "-root").split("Window id: ")[1].split()[0]
+            x.run("xdotool", "windowfocus", root)
+            check_paused(game, pictures)
+            game.key("p")
+            check_playing(game)
+
+
+CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    for name in ("game", "frames", "x_client"):
+        parser.add_argument(name)
+    parser.add_argument("case", choices=sorted(CASES))
+    args = parser.parse_args()
+    pictures = Pictures(args.frames)
+    try:
+        CASES[args.case](args, pictures)
+    except Failure as failure:
+        print(f"FAIL {args.case}: {failure}")
+        return 1
+    finally:
+        shutil.rmtree(pictures.dir, ignore_errors=True)
+    print(f"PASS {args.case}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
