@@ -38,6 +38,12 @@ void LoadControllerMappings(const std::vector<std::string>& directories, std::os
     if (::stat(path.c_str(), &info) != 0) continue;  // none there: nothing to load
     if (std::find(loaded.begin(), loaded.end(), path) != loaded.end()) continue;
     loaded.push_back(path);
+    if (!S_ISREG(info.st_mode)) {
+      // SDL would try to read a directory or a device as a file.
+      warnings << "voltaro5: warning: " << path
+               << ": cannot load the controller mappings (not a regular file)\n";
+      continue;
+    }
     if (SDL_GameControllerAddMappingsFromFile(path.c_str()) < 0) {
       warnings << "voltaro5: warning: " << path << ": cannot load the controller mappings ("
                << SDL_GetError() << ")\n";
