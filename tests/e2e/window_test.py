@@ -85,13 +85,18 @@ def case_resize(args, pictures):
 
 
 def case_fullscreen(args, pictures):
-    """Under a window manager F11 and Alt+Enter each cover the screen with the 2x
+    """Under a window manager the window cannot be made smaller than the playfield;
+    F11 and Alt+Enter each cover the screen with the 2x
     picture centred and, pressed again, bring back the window where it was; the
     title screen is not left (neither key reaches the game)."""
     with XServer("1280x1024", wm=True) as x, Game(x, args.game) as game:
         window = game.find_window(15.0)
         wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
         before = geometry(x, window)
+        # The window manager keeps it from getting smaller than the playfield.
+        x.run("xdotool", "windowsize", str(window), "100", "120")
+        time.sleep(0.3)
+        check(geometry(x, window)[2:] == (WIDTH, HEIGHT), f"shrunk to {geometry(x, window)}")
         for key in ("F11", "alt+Return"):
             game.key(key)
             wait_for(f"{key} to cover the screen",
