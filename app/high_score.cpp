@@ -122,6 +122,40 @@ HighScoreText ParseHighScoreText(std::string_view text) {
   return {static_cast<std::int32_t>(floored), HighScoreTextError::kNone};
 }
 
+StoredHighScore HighScoreFromProfileText(std::string_view bytes, const std::string& where) {
+  const std::optional<std::string> value =
+      FindProfileEntry(bytes, kHighScoreSection, kHighScoreKey);
+  std::string warning = std::string(kWarning) + where + ": ";
+  if (!value) {
+    // A text file without the entry is simply a first start; a binary one is
+    // worth a word, as it is not what the game wrote there.
+    if (bytes.find('\0') == std::string_view::npos) return {};
+    return {std::nullopt, warning + "the file holds binary data and no " + kHighScoreKey +
+                              " entry" + kStartsAtZero + '\n'};
+  }
+
+  const HighScoreText parsed = ParseHighScoreText(*value);
+  switch (parsed.error) {
+    case HighScoreTextError::kNone:
+      return {parsed.score, ""};
+    case HighScoreTextError::kEmpty:
+      warning += std::string(kHighScoreKey) + " value is empty";
+      break;
+    case HighScoreTextError::kNotANumber:
+      warning += std::string(kHighScoreKey) + " value " + Quoted(*value) + " is not a number";
+      break;
+    case HighScoreTextError::kOutOfRange:
+      warning += std::string(kHighScoreKey) + " value " + Quoted(*value) +
+                 " is outside -2147483648..2147483647";
+      break;
+  }
+  return {std::nullopt, warning + kStartsAtZero + '\n'};
+}
+
+std::string ProfileTextWithHighScore(std::string_view bytes, std::int32_t hiScore) {
+  return SetProfileEntry(bytes, kHighScoreSection, kHighScoreKey, std::to_string(hiScore));
+}
+
 std::optional<std::int32_t> ReadHighScoreFile(const std::string& path, std::ostream& warnings) {
   const ProfileFile file = ReadProfileFile(path);
   if (file.state == ProfileFile::State::kMissing) return std::nullopt;
@@ -130,37 +164,9 @@ std::optional<std::int32_t> ReadHighScoreFile(const std::string& path, std::ostr
              << '\n';
     return std::nullopt;
   }
-
-  const std::optional<std::string> value =
-      FindProfileEntry(file.bytes, kHighScoreSection, kHighScoreKey);
-  if (!value) {
-    // A text file without the entry is simply a first start; a binary one is
-    // worth a word, as it is not what the game wrote there.
-    if (file.bytes.find('\0') != std::string::npos) {
-      warnings << kWarning << path << ": the file holds binary data and no " << kHighScoreKey
-               << " entry" << kStartsAtZero << '\n';
-    }
-    return std::nullopt;
-  }
-
-  const HighScoreText parsed = ParseHighScoreText(*value);
-  switch (parsed.error) {
-    case HighScoreTextError::kNone:
-      return parsed.score;
-    case HighScoreTextError::kEmpty:
-      warnings << kWarning << path << ": " << kHighScoreKey << " value is empty" << kStartsAtZero
-               << '\n';
-      break;
-    case HighScoreTextError::kNotANumber:
-      warnings << kWarning << path << ": " << kHighScoreKey << " value " << Quoted(*value)
-               << " is not a number" << kStartsAtZero << '\n';
-      break;
-    case HighScoreTextError::kOutOfRange:
-      warnings << kWarning << path << ": " << kHighScoreKey << " value " << Quoted(*value)
-               << " is outside -2147483648..2147483647" << kStartsAtZero << '\n';
-      break;
-  }
-  return std::nullopt;
+  const StoredHighScore stored = HighScoreFromProfileText(file.bytes, path);
+  warnings << stored.warning;
+  return stored.score;
 }
 
 std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings) {

@@ -50,6 +50,20 @@ std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings);
 // `warnings`, and false is returned; the game goes on either way.
 bool WriteHighScore(const std::string& appDir, std::int32_t hiScore, std::ostream& warnings);
 
+// The best score held by the text of a profile file, and the warning line for
+// a text that cannot serve (empty when there is nothing to say). `where` names
+// the file in the warning. The desktop reads the text from the file, the
+// browser from its local storage; both follow these rules.
+struct StoredHighScore {
+  std::optional<std::int32_t> score;  // none when missing or unusable
+  std::string warning;                // one line ending in '\n', or empty
+};
+StoredHighScore HighScoreFromProfileText(std::string_view bytes, const std::string& where);
+
+// The profile text with the best score stored: only the HighScore line changes
+// (or is added); every other byte stays.
+std::string ProfileTextWithHighScore(std::string_view bytes, std::int32_t hiScore);
+
 // Why a stored value cannot serve as the best score.
 enum class HighScoreTextError { kNone, kEmpty, kNotANumber, kOutOfRange };
 

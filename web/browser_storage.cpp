@@ -1,0 +1,132 @@
+// Local storage holds text, so the profile's bytes travel as UTF-8 both ways;
+// what the game writes is plain ASCII and reads back byte for byte.
+#include "web/browser_storage.h"
+
+#include <emscripten/console.h>
+#include <emscripten/emscripten.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/high_score.h"
+
+namespace voltaro {
+namespace {
+
+constexpr int kRead = 0;
+constexpr int kMissing = 1;
+constexpr int kRefused = 2;
+
+// The stored text under `key` (kRead), nothing (kMissing), or the reason the
+// browser refused (kRefused). The returned text is malloc'ed.
+EM_JS(char*, StorageRead, (const char* key, int* length, int* outcome), {
+  let text = "";
+  let result = 0;
+  try {
+    const value = localStorage.getItem(UTF8ToString(key));
+    if (value == = null) {
+      result = 1;
+    } else {
+      text = value;
+    }
+  } catch (error) {
+    result = 2;
+    text = String(error && error.message || error);
+  }
+  const size = lengthBytesUTF8(text) + 1;
+  const bytes = _malloc(size);
+  stringToUTF8(text, bytes, size);
+  HEAP32[length >> 2] = size - 1;
+  HEAP32[outcome >> 2] = result;
+  return bytes;
+});
+
+// Stores `length` bytes of text under `key`; the reason of a refusal
+// (malloc'ed), or null.
+EM_JS(char*, StorageWrite, (const char* key, const char* text, int length), {
+  try {
+    localStorage.setItem(UTF8ToString(key), UTF8ToString(text, length));
+    return 0;
+  } catch (error) {
+    const reason = String(error && error.message || error);
+    const size = lengthBytesUTF8(reason) + 1;
+    const bytes = _malloc(size);
+    stringToUTF8(reason, bytes, size);
+    return bytes;
+  }
+});
+
+struct Stored {
+  int outcome = kMissing;
+  std::string text;  // the value, or the reason of a refusal
+};
+
+Stored Read(const std::string& key) {
+  int length = 0;
+  int outcome = kMissing;
+  char* bytes = StorageRead(key.c_str(), &length, &outcome);
+  Stored stored{outcome, std::string(bytes, static_cast<std::size_t>(length))};
+  std::free(bytes);
+  return stored;
+}
+
+std::string StorageKey(const std::string& appDir) {
+  return appDir + kHighScoreFile;
+}
+
+std::string Where(const std::string& key) {
+  return "local storage \"" + key + "\"";
+}
+
+void Warn(const std::string& line) {
+  // The warning lines end in a line break the console does not need.
+  std::string text = line;
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  emscripten_console_warn(text.c_str());
+}
+
+void ReportRefusal(BrowserStorageState& state, const std::string& line) {
+  if (state.refusalReported) return;
+  state.refusalReported = true;
+  Warn(line);
+}
+
+}  // namespace
+
+HighScoreStore BrowserHighScoreStore(BrowserStorageState& state) {
+  HighScoreStore store;
+  store.read = [&state](const std::string& appDir) -> std::int32_t {
+    const std::string key = StorageKey(appDir);
+    const Stored stored = Read(key);
+    if (stored.outcome == kMissing) return 0;
+    if (stored.outcome == kRefused) {
+      ReportRefusal(state, "voltaro5: warning: the browser refuses its local storage (" +
+                               stored.text + "); the best score starts at 0 and is not kept");
+      return 0;
+    }
+    const StoredHighScore best = HighScoreFromProfileText(stored.text, Where(key));
+    if (!best.warning.empty()) Warn(best.warning);
+    return best.score;
+  };
+  store.write = [&state](const std::string& appDir, std::int32_t hiScore) {
+    const std::string key = StorageKey(appDir);
+    // Read again, so that only the HighScore line of what is stored now changes.
+    const Stored stored = Read(key);
+    std::string reason;
+    if (stored.outcome == kRefused) {
+      reason = stored.text;
+    } else {
+      const std::string text =
+          ProfileTextWithHighScore(stored.outcome == kRead ? stored.text : "", hiScore);
+      char* refusal = StorageWrite(key.c_str(), text.c_str(), static_cast<int>(text.size()));
+      if (refusal == nullptr) return;
+      reason = refusal;
+      std::free(refusal);
+    }
+    ReportRefusal(state, "voltaro5: warning: " + Where(key) + ": cannot store the best score " +
+                             std::to_string(hiScore) + ": " + reason);
+  };
+  return store;
+}
+
+}  // namespace voltaro

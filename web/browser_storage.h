@@ -1,0 +1,20 @@
+// The best score in the browser's local storage: the same profile text the
+// desktop keeps in Voltaro5.ini, under the key "<page directory>Voltaro5.ini",
+// read and written under the same rules. A browser that refuses its storage
+// (private windows, a full quota, storage switched off) does not stop the
+// game: it starts from 0 and says so once on the console.
+#pragma once
+
+#include "app/scenes.h"
+
+namespace voltaro {
+
+// What the store remembers between calls.
+struct BrowserStorageState {
+  bool refusalReported = false;  // the one warning about refused storage is out
+};
+
+// A store on the page's local storage; `state` must outlive it.
+HighScoreStore BrowserHighScoreStore(BrowserStorageState& state);
+
+}  // namespace voltaro

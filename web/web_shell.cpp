@@ -1,0 +1,266 @@
+// The browser side of the game's window. Key events arrive in the document's
+// handlers while the program sleeps and are queued until the next pump, like
+// the desktop's event queue. A wait sleeps on a browser timer that a key event
+// cuts short; since a timer wakes late by a millisecond or so, it is set to
+// end a little before the deadline and the rest is spent handing the page
+// back to the browser through a message channel (a few microseconds a turn,
+// never throttled like a nested timer), so each frame starts at the very
+// millisecond the clock passes its deadline without the page spinning.
+#include "web/web_shell.h"
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "app/clock.h"
+#include "web/browser_keys.h"
+
+namespace voltaro {
+namespace {
+
+// The message shown when an input method has taken a key.
+constexpr const char* kImeMessage = "日本語入力モードをオフにしてください。";
+
+// A browser timer shorter than this is stretched to it once timers nest, as
+// every wake-up of the program does; shorter waits hand the page back instead.
+constexpr double kShortestTimerMs = 4;
+// How much earlier than the deadline a timer is set to fire.
+constexpr double kTimerEarlyMs = 1;
+
+// Sleeps until a key event comes (WakeFromSleep) or `ms` milliseconds pass;
+// for ever when `ms` is negative.
+EM_ASYNC_JS(void, SleepUntilKeyOr, (double ms), {
+  await new Promise(resolve = > {
+    let timer = 0;
+    Module.voltaro5Wake = () = > {
+      Module.voltaro5Wake = null;
+      clearTimeout(timer);
+      resolve();
+    };
+    if (ms >= 0) timer = setTimeout(Module.voltaro5Wake, ms);
+  });
+});
+
+// Hands the page back to the browser for one turn of its event loop.
+EM_ASYNC_JS(void, YieldToPage, (), {
+  if (!Module.voltaro5Channel) Module.voltaro5Channel = new MessageChannel();
+  const channel = Module.voltaro5Channel;
+  await new Promise(resolve = > {
+    channel.port1.onmessage = resolve;
+    channel.port2.postMessage(0);
+  });
+});
+
+EM_JS(void, WakeFromSleep, (), {
+  if (Module.voltaro5Wake) Module.voltaro5Wake();
+});
+
+EM_JS(char*, PageDirectory, (), {
+  const path = location.pathname;
+  const dir = path.substring(0, path.lastIndexOf('/') + 1) || '/';
+  const size = lengthBytesUTF8(dir) + 1;
+  const text = _malloc(size);
+  stringToUTF8(dir, text, size);
+  return text;
+});
+
+EM_JS(void, SetPageTitle, (const char* caption), { document.title = UTF8ToString(caption); });
+
+// The canvas takes the playfield's size; the page scales it by the largest
+// whole factor of device pixels that fits, centred on whole pixels.
+EM_JS(void, SetCanvasSize, (int width, int height), {
+  const canvas = document.getElementById('playfield');
+  canvas.width = width;
+  canvas.height = height;
+  if (Module.voltaro5Layout) Module.voltaro5Layout();
+});
+
+EM_JS(void, ShowCanvas, (), { document.getElementById('playfield').style.visibility = 'visible'; });
+
+EM_JS(void, PutPicture, (const std::uint8_t* rgba, int width, int height), {
+  const canvas = document.getElementById('playfield');
+  if (!Module.voltaro5Context) Module.voltaro5Context = canvas.getContext('2d');
+  const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+  Module.voltaro5Context.putImageData(new ImageData(pixels, width, height), 0, 0);
+});
+
+EM_JS(void, SetFavicon, (const char* id, const std::uint8_t* rgba, int width, int height), {
+  const canvas = document.createElement('canvas');
+  canvas.width = width;
+  canvas.height = height;
+  const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+  canvas.getContext('2d').putImageData(new ImageData(pixels, width, height), 0, 0);
+  const link = document.getElementById(UTF8ToString(id));
+  if (link) link.href = canvas.toDataURL('image/png');
+});
+
+EM_JS(void, Alert, (const char* message), { alert(UTF8ToString(message)); });
+
+EM_JS(void, ShowFatalText, (const char* caption, const char* message), {
+  const text = UTF8ToString(caption) + ': ' + UTF8ToString(message);
+  console.error(text);
+  const box = document.getElementById('fatal');
+  if (box) {
+    box.textContent = text;
+    box.style.display = 'block';
+  }
+});
+
+// A 0x00RRGGBB pixel as the canvas's red, green, blue and opaque alpha bytes.
+void PutRgba(std::uint8_t* out, std::uint32_t pixel, std::uint8_t alpha) {
+  out[0] = static_cast<std::uint8_t>(pixel >> 16);
+  out[1] = static_cast<std::uint8_t>(pixel >> 8);
+  out[2] = static_cast<std::uint8_t>(pixel);
+  out[3] = alpha;
+}
+
+// The icon's pixels: opaque where the mask is black, see-through elsewhere.
+std::vector<std::uint8_t> IconRgba(const SpritePair& icon) {
+  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(icon.image.width) *
+                                 static_cast<std::size_t>(icon.image.height) * 4);
+  for (int y = 0; y < icon.image.height; ++y) {
+    for (int x = 0; x < icon.image.width; ++x) {
+      const bool opaque = icon.mask.At(x, y) == kBlack;
+      PutRgba(&rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(icon.image.width) +
+                     static_cast<std::size_t>(x)) *
+                    4],
+              icon.image.At(x, y), opaque ? 255 : 0);
+    }
+  }
+  return rgba;
+}
+
+double MillisecondsNow() {
+  return emscripten_get_now();
+}
+
+}  // namespace
+
+WebShell::WebShell(const Sprites& sprites) {
+  emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_FALSE,
+                                  &WebShell::OnKey);
+  emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_FALSE, &WebShell::OnKey);
+  emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, &WebShell::OnBlur);
+  for (const auto& [id, icon] :
+       {std::pair{"icon32", &sprites.icon32}, {"icon16", &sprites.icon16}}) {
+    if (icon->image.width <= 0 || icon->image.height <= 0) continue;
+    const std::vector<std::uint8_t> rgba = IconRgba(*icon);
+    SetFavicon(id, rgba.data(), icon->image.width, icon->image.height);
+  }
+}
+
+WebShell::~WebShell() {
+  emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
+  emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
+  emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
+}
+
+std::string WebShell::AppDir() {
+  char* dir = PageDirectory();
+  std::string result = dir;
+  free(dir);
+  return result;
+}
+
+std::uint64_t WebShell::TimeOfDaySeed() {
+  return static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+}
+
+void WebShell::SetCaption(const std::string& caption) {
+  SetPageTitle(caption.c_str());
+}
+
+void WebShell::SetClientSize(int width, int height) {
+  SetCanvasSize(width, height);
+}
+
+void WebShell::ShowWindow() {
+  ShowCanvas();
+}
+
+std::int32_t WebShell::Now() {
+  return ClockFromMilliseconds(static_cast<std::uint64_t>(MillisecondsNow()));
+}
+
+void WebShell::PumpEvents(KeySink& keys) {
+  // Only what is pending now: events that arrive while these are handled (an
+  // input-method message, for one) wait for the next pump.
+  for (std::size_t count = pending_.size(); count > 0 && !pending_.empty(); --count) {
+    const KeyEvent event = pending_.front();
+    pending_.pop_front();
+    if (event.down) {
+      keys.OnKeyDown(event.code);
+    } else {
+      keys.OnKeyUp(event.code);
+    }
+  }
+}
+
+void WebShell::WaitForEventsUntil(std::int32_t tick) {
+  for (;;) {
+    if (!pending_.empty()) return;
+    const double now = MillisecondsNow();
+    const double wholeMs = std::floor(now);
+    const std::int32_t ahead =
+        ClockDiff(tick, ClockFromMilliseconds(static_cast<std::uint64_t>(wholeMs)));
+    if (ahead <= 0) return;
+    // The moment the clock turns to `tick`.
+    const double left = wholeMs + ahead - now;
+    const double timerMs = std::ceil(left) - kTimerEarlyMs;
+    if (timerMs >= kShortestTimerMs) {
+      SleepUntilKeyOr(timerMs);
+    } else {
+      YieldToPage();
+    }
+  }
+}
+
+void WebShell::WaitForEvent() {
+  while (pending_.empty()) SleepUntilKeyOr(-1);
+}
+
+void WebShell::Show(const Surface& picture) {
+  rgba_.resize(picture.pixels.size() * 4);
+  for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+    PutRgba(&rgba_[i * 4], picture.pixels[i], 255);
+  PutPicture(rgba_.data(), picture.width, picture.height);
+}
+
+void WebShell::ShowImeMessage() {
+  // alert() holds the page, and with it the game, until it is dismissed.
+  Alert(kImeMessage);
+}
+
+EM_BOOL WebShell::OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* self) {
+  const int code = VirtualKeyFromBrowser(static_cast<int>(event->keyCode), event->code);
+  if (code == 0) return EM_FALSE;
+  // Held keys repeat as further key-downs, as the game expects.
+  static_cast<WebShell*>(self)->Queue({eventType == EMSCRIPTEN_EVENT_KEYDOWN, code});
+  return KeepsKeyFromPage(code, event->ctrlKey || event->altKey || event->metaKey) ? EM_TRUE
+                                                                                   : EM_FALSE;
+}
+
+EM_BOOL WebShell::OnBlur(int /*eventType*/, const EmscriptenFocusEvent* /*event*/, void* self) {
+  // The page hears no key-ups once it has lost the focus: release what is
+  // held, as the desktop window does.
+  auto* shell = static_cast<WebShell*>(self);
+  const std::vector<int> held = shell->held_;
+  for (const int code : held) shell->Queue({false, code});
+  return EM_FALSE;
+}
+
+void WebShell::Queue(KeyEvent event) {
+  const auto held = std::find(held_.begin(), held_.end(), event.code);
+  if (event.down && held == held_.end()) held_.push_back(event.code);
+  if (!event.down && held != held_.end()) held_.erase(held);
+  pending_.push_back(event);
+  WakeFromSleep();
+}
+
+void ShowFatalErrorOnPage(const std::string& caption, const std::string& message) {
+  ShowFatalText(caption.c_str(), message.c_str());
+}
+
+}  // namespace voltaro
