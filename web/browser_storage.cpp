@@ -17,6 +17,8 @@ constexpr int kRead = 0;
 constexpr int kMissing = 1;
 constexpr int kRefused = 2;
 
+// JavaScript inside, kept as written:
+// clang-format off
 // The stored text under `key` (kRead), nothing (kMissing), or the reason the
 // browser refused (kRefused). The returned text is malloc'ed.
 EM_JS(char*, StorageRead, (const char* key, int* length, int* outcome), {
@@ -24,7 +26,7 @@ EM_JS(char*, StorageRead, (const char* key, int* length, int* outcome), {
   let result = 0;
   try {
     const value = localStorage.getItem(UTF8ToString(key));
-    if (value == = null) {
+    if (value == null) {
       result = 1;
     } else {
       text = value;
@@ -55,6 +57,8 @@ EM_JS(char*, StorageWrite, (const char* key, const char* text, int length), {
     return bytes;
   }
 });
+
+// clang-format on
 
 struct Stored {
   int outcome = kMissing;

@@ -13,14 +13,18 @@
 #include "web/browser_storage.h"
 #include "web/web_shell.h"
 
+// JavaScript inside, kept as written:
+// clang-format off
 // Every frame's start, the last 4096 of them, for measuring the frame pace
 // from the page: window.voltaro5Frames holds {scene, frameTime, t} with t
 // from performance.now().
 EM_JS(void, NoteFrameStart, (const char* scene, int frameTime), {
   const frames = window.voltaro5Frames || (window.voltaro5Frames = []);
-  frames.push({scene : UTF8ToString(scene), frameTime : frameTime, t : performance.now()});
+  frames.push({scene: UTF8ToString(scene), frameTime: frameTime, t: performance.now()});
   if (frames.length > 4096) frames.splice(0, frames.length - 4096);
 });
+
+// clang-format on
 
 int main() {
   using namespace voltaro;

@@ -29,12 +29,14 @@ constexpr double kShortestTimerMs = 4;
 // How much earlier than the deadline a timer is set to fire.
 constexpr double kTimerEarlyMs = 1;
 
+// JavaScript inside, kept as written:
+// clang-format off
 // Sleeps until a key event comes (WakeFromSleep) or `ms` milliseconds pass;
 // for ever when `ms` is negative.
 EM_ASYNC_JS(void, SleepUntilKeyOr, (double ms), {
-  await new Promise(resolve = > {
+  await new Promise(resolve => {
     let timer = 0;
-    Module.voltaro5Wake = () = > {
+    Module.voltaro5Wake = () => {
       Module.voltaro5Wake = null;
       clearTimeout(timer);
       resolve();
@@ -47,7 +49,7 @@ EM_ASYNC_JS(void, SleepUntilKeyOr, (double ms), {
 EM_ASYNC_JS(void, YieldToPage, (), {
   if (!Module.voltaro5Channel) Module.voltaro5Channel = new MessageChannel();
   const channel = Module.voltaro5Channel;
-  await new Promise(resolve = > {
+  await new Promise(resolve => {
     channel.port1.onmessage = resolve;
     channel.port2.postMessage(0);
   });
@@ -107,6 +109,8 @@ EM_JS(void, ShowFatalText, (const char* caption, const char* message), {
     box.style.display = 'block';
   }
 });
+
+// clang-format on
 
 // A 0x00RRGGBB pixel as the canvas's red, green, blue and opaque alpha bytes.
 void PutRgba(std::uint8_t* out, std::uint32_t pixel, std::uint8_t alpha) {
