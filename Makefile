@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # Where `make install` puts the game; DESTDIR, when set, is put before it.
 PREFIX ?= /usr/local
 
-.PHONY: all deps build run test soak soak-long fuzz torture bench install package clean
+.PHONY: all deps build run test soak soak-long fuzz torture bench install package clean web web-serve web-test-deps
 
 FUZZ_SECONDS ?= 60
 
@@ -26,7 +26,7 @@ run: build
 	cp build/voltaro5 play/voltaro5
 	./play/voltaro5
 
-test: build
+test: build web web-test-deps
 	ctest --preset default -j $(JOBS)
 
 install: build
@@ -40,6 +40,22 @@ package: build
 # under Xvfb (several minutes).
 torture: build
 	ctest --preset torture
+
+# The browser build: index.html, index.js and index.wasm in build-web/, made
+# with Debian's emscripten (NODE_PATH lets it find Debian's Node modules).
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+web: deps
+	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(WEB_ENV) cmake --build build-web -j $(JOBS)
+
+# A quick look at the page: http://127.0.0.1:8000/
+web-serve: web
+	python3 -m http.server --bind 127.0.0.1 --directory build-web 8000
+
+# The Node packages of the browser tests, as locked in tests/web/.
+web-test-deps: tests/web/node_modules/.package-lock.json
+tests/web/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
+	npm ci --prefix tests/web --no-audit --no-fund
 
 # Long pilot and bot games in the sanitizer build.
 soak: deps
@@ -64,4 +80,4 @@ bench: build
 
 # Build output only: never play/, where `make run` keeps the best score.
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-web tests/web/node_modules

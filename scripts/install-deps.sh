@@ -19,6 +19,7 @@ packages=(
   clang libclang-rt-14-dev
   # The window's fullscreen is tested under a window manager.
   openbox
+  emscripten nodejs npm chromium
 )
 
 missing=()

@@ -66,11 +66,17 @@ export async function launchBrowser() {
 
 // The canvas's pixels as 0xRRGGBB numbers, row by row.
 export async function canvasPixels(page) {
-  const rgba = await page.evaluate(() => {
+  // Base64 travels far faster than a list of numbers.
+  const base64 = await page.evaluate(() => {
     const canvas = document.getElementById('playfield');
     const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-    return Array.from(data);
+    let text = '';
+    for (let i = 0; i < data.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
+    }
+    return btoa(text);
   });
+  const rgba = Buffer.from(base64, 'base64');
   const pixels = new Uint32Array(rgba.length / 4);
   for (let i = 0; i < pixels.length; ++i) {
     pixels[i] = (rgba[4 * i] << 16) | (rgba[4 * i + 1] << 8) | rgba[4 * i + 2];
