@@ -134,13 +134,19 @@ const cases = {
     for (const [width, height, factor] of [[800, 600, 1], [1000, 900, 2], [760, 1250, 3],
                                            [200, 300, 1]]) {
       await page.setViewportSize({ width, height });
-      const box = await page.evaluate(() => {
-        const r = document.getElementById('playfield').getBoundingClientRect();
-        return [r.left, r.top, r.width, r.height];
-      });
       const expected = [Math.max(0, Math.floor((width - kWidth * factor) / 2)),
                         Math.max(0, Math.floor((height - kHeight * factor) / 2)),
                         kWidth * factor, kHeight * factor];
+      // The page lays out again on its resize event, which comes with a frame.
+      const boxNow = () => page.evaluate(() => {
+        const r = document.getElementById('playfield').getBoundingClientRect();
+        return [r.left, r.top, r.width, r.height];
+      });
+      let box = await boxNow();
+      for (let i = 0; i < 20 && JSON.stringify(box) !== JSON.stringify(expected); ++i) {
+        await page.waitForTimeout(50);
+        box = await boxNow();
+      }
       check(JSON.stringify(box) === JSON.stringify(expected),
             `${width}x${height}: canvas at ${box}, expected ${expected}`);
     }
@@ -258,7 +264,8 @@ const cases = {
     const { page } = await openGame(browser, server, {
       beforeLoad: () => {
         window.keptFromPage = [];
-        window.addEventListener('keydown', (e) => window.keptFromPage.push([e.key, e.defaultPrevented]));
+        window.addEventListener('keydown', (e) => window.keptFromPage.push(
+          [e.key, e.defaultPrevented, (window.voltaro5Frames || []).length]));
         document.addEventListener('DOMContentLoaded', () => {
           const tall = document.createElement('div');
           tall.style.height = '5000px';
@@ -273,11 +280,13 @@ const cases = {
     await waitForFrames(page, 'play', 5);
     // Shots now, sprite places later: finding them takes longer than a game.
     const shotBefore = await canvasPixels(page);
-    // The car gains a pixel a frame of speed to the left: three frames take it
-    // six pixels left, still on its plate or in the air where it was.
-    const played = playFrames(await frames(page)).length;
+    // The car gains a pixel a frame of speed to the left: the three frames
+    // after the key came take it six pixels left, still on its plate or in
+    // the air where it was.
     await page.keyboard.down('ArrowLeft');
-    await waitForFrames(page, 'play', played + 3);
+    const framesAtKey = await page.evaluate(() => window.keptFromPage.at(-1)[2]);
+    await page.waitForFunction((n) => window.voltaro5Frames.length >= n, framesAtKey + 3,
+                               { polling: 5 });
     const shotAfter = await canvasPixels(page);
     await page.keyboard.up('ArrowLeft');
     const before = carPlaces(shotBefore);
