@@ -6,7 +6,9 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/high_score.h"
 
@@ -110,26 +112,35 @@ HighScoreStore BrowserHighScoreStore(BrowserStorageState& state) {
     }
     const StoredHighScore best = HighScoreFromProfileText(stored.text, Where(key));
     if (!best.warning.empty()) Warn(best.warning);
-    return best.score;
+    return best.score.value_or(0);
   };
-  store.write = [&state](const std::string& appDir, std::int32_t hiScore) {
+  store.write = [&state](const std::string& appDir, std::int32_t hiScore) -> std::int32_t {
     const std::string key = StorageKey(appDir);
-    // Read again, so that only the HighScore line of what is stored now changes.
+    // Read again, so that only the HighScore line of what is stored now
+    // changes, and a higher score another page of the game stored meanwhile
+    // is kept and shown.
     const Stored stored = Read(key);
     std::string reason;
     if (stored.outcome == kRefused) {
       reason = stored.text;
     } else {
-      const std::string text =
-          ProfileTextWithHighScore(stored.outcome == kRead ? stored.text : "", hiScore);
+      const std::string_view now =
+          stored.outcome == kRead ? std::string_view(stored.text) : std::string_view();
+      if (const std::optional<std::int32_t> held = HighScoreFromProfileText(now, Where(key)).score;
+          held && *held >= hiScore) {
+        return *held;
+      }
+      const std::string text = ProfileTextWithHighScore(now, hiScore);
       char* refusal = StorageWrite(key.c_str(), text.c_str(), static_cast<int>(text.size()));
-      if (refusal == nullptr) return;
+      if (refusal == nullptr) return hiScore;
       reason = refusal;
       std::free(refusal);
     }
     ReportRefusal(state, "voltaro5: warning: " + Where(key) + ": cannot store the best score " +
                              std::to_string(hiScore) + ": " + reason);
+    return hiScore;
   };
+  // Recorded games are not kept in the browser.
   return store;
 }
 

@@ -1,6 +1,7 @@
 // The best score in the browser's local storage: the same profile text the
 // desktop keeps in Voltaro5.ini, under the key "<page directory>Voltaro5.ini",
-// read and written under the same rules. A browser that refuses its storage
+// read and written under the same rules (a record rereads what is stored and
+// keeps a higher score another page stored meanwhile). A browser that refuses its storage
 // (private windows, a full quota, storage switched off) does not stop the
 // game: it starts from 0 and says so once on the console.
 #pragma once
