@@ -42,10 +42,11 @@ torture: build
 	ctest --preset torture
 
 # The browser build: index.html, index.js and index.wasm in build-web/, made
-# with Debian's emscripten (NODE_PATH lets it find Debian's Node modules).
+# with Debian's emscripten (NODE_PATH lets it find Debian's Node modules),
+# optimised for size.
 WEB_ENV := NODE_PATH=/usr/share/nodejs
 web: deps
-	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 	$(WEB_ENV) cmake --build build-web -j $(JOBS)
 
 # A quick look at the page: http://127.0.0.1:8000/
