@@ -19,10 +19,15 @@ packages=(
   clang libclang-rt-14-dev
 )
 
+# One dpkg-query for the whole list (one per package costs seconds on every
+# make); it fails for packages it has never heard of, which are missing too.
+declare -A installed=()
+while read -r name want ok state; do
+  if [[ "$want $ok $state" == "install ok installed" ]]; then installed[$name]=1; fi
+done < <(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true)
 missing=()
 for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+  [[ -n "${installed[$p]:-}" ]] || missing+=("$p")
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
@@ -32,8 +37,9 @@ if [[ $(id -u) -ne 0 ]]; then
   command -v sudo >/dev/null || { echo "error: need root or sudo to install ${missing[*]}" >&2; exit 1; }
   sudo=(sudo)
 fi
-export DEBIAN_FRONTEND=noninteractive
-# Others may be running apt at the same moment: wait for the lock, not fail.
-apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900)
+# No questions asked while installing. Passed through env because sudo drops
+# the caller's environment. Others may be running apt at the same moment: wait
+# for the lock, not fail.
+apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900)
 "${apt[@]}" update -qq
 "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
