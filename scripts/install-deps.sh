@@ -24,13 +24,18 @@ packages=(
   emscripten nodejs npm chromium
 )
 
+# One dpkg-query for the whole list (one per package costs seconds on every
+# make); it fails for packages it has never heard of, which are missing too.
+declare -A installed=()
+while read -r name want ok state; do
+  if [[ "$want $ok $state" == "install ok installed" ]]; then installed[$name]=1; fi
+done < <(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true)
 missing=()
 for p in "${packages[@]}"; do
   # Node's own builds bundle npm and conflict with Debian's npm package: a
   # working npm command is enough.
   [[ "$p" == npm ]] && command -v npm >/dev/null && continue
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+  [[ -n "${installed[$p]:-}" ]] || missing+=("$p")
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
@@ -40,8 +45,9 @@ if [[ $(id -u) -ne 0 ]]; then
   command -v sudo >/dev/null || { echo "error: need root or sudo to install ${missing[*]}" >&2; exit 1; }
   sudo=(sudo)
 fi
-export DEBIAN_FRONTEND=noninteractive
-# Others may be running apt at the same moment: wait for the lock, not fail.
-apt=("${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900)
+# No questions asked while installing. Passed through env because sudo drops
+# the caller's environment. Others may be running apt at the same moment: wait
+# for the lock, not fail.
+apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900)
 "${apt[@]}" update -qq
 "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
