@@ -227,7 +227,9 @@ def check_paused(game, pictures):
     cpu0 = cpu_seconds(game.process.pid)
     time.sleep(3.0)
     used = cpu_seconds(game.process.pid) - cpu0
-    check(used <= 0.01, f"the paused game used {used:.2f} s of processor time in 3 s")
+    # A game in play uses some 0.05 s in 3 s; the clock counts in 0.01 s steps
+    # and a loaded machine may charge a step or two to a sleeping process.
+    check(used <= 0.03, f"the paused game used {used:.2f} s of processor time in 3 s")
     check(game.playfield_screenshot() == shot, "the picture changed during the pause")
 
 
@@ -265,7 +267,7 @@ def case_minimise(args, pictures):
         cpu0 = cpu_seconds(game.process.pid)
         time.sleep(2.0)
         used = cpu_seconds(game.process.pid) - cpu0
-        check(used <= 0.01, f"the minimised game used {used:.2f} s of processor time in 2 s")
+        check(used <= 0.03, f"the minimised game used {used:.2f} s of processor time in 2 s")
         x.run("xdotool", "windowactivate", "--sync", window)
         wait_for("the window to be shown again", lambda: x.is_viewable(window) and subprocess.run(
             ["xwd", "-silent", "-id", window], env=x.env(), capture_output=True).returncode == 0,
