@@ -263,7 +263,7 @@ def case_close_during_play(args, x, pictures):
                 shots = {start_play(game, pictures, 3)}
                 if attempt % 2:
                     wait_for("ten play frames (a score above 3)",
-                             lambda: shots.add(game.screenshot()) or len(shots) > 10, 3.0, 0)
+                             lambda: shots.add(game.screenshot()) or len(shots) > 10, 8.0, 0)
                 x.run(args.x_client, "close", str(game.window))
                 status = game.wait_exit(5.0)
                 check(status == 0 and not game.stderr_text(), f"close {attempt}: status "
