@@ -171,7 +171,9 @@ TEST_F(OnDisk, HighScoreStartsWithTheStoredScoreOrZeroAndOneWarningLeavingTheFil
       {"[VOLTARO ZIP 5]\nHighScore=\"42\"\n", 42, ""},
       {"[VOLTARO ZIP 5]\nOther=1\n[VOLTARO ZIP 5]\nHighScore=2\n", 0, ""},
       {"[VOLTARO ZIP 50]\nHighScore=5\n", 0, ""},
-      {"[VOLTARO ZIP 5]\nHighScore=" + std::string(kProfileValueMax, '0') + "7", 0, ""},
+      // A value is cut to its first 1023 characters.
+      {"[VOLTARO ZIP 5]\nHighScore=" + std::string(1023, '0') + "7", 0, ""},
+      {"[VOLTARO ZIP 5]\nHighScore=" + std::string(1022, '0') + "7", 7, ""},
       {"[voltaro zip 5]\nhighscore= -3.5 ", -4, ""},
       {"", 0, ""},
       {"\000\000\n[VOLTARO ZIP 5]\nHighScore=9\n\000"s, 9, ""},
