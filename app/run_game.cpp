@@ -125,8 +125,9 @@ int RunGame(const RunOptions& options) {
       scenes.MainR();
     } catch (const QuitRequested&) {
       // The window's size and fullscreen are kept for the next start, if the
-      // player changed them.
-      if (opened && !settingsPlace.iniPath.empty() && !(*opened == shell.WindowState())) {
+      // player changed them; a replay leaves the file alone.
+      if (!replay && opened && !settingsPlace.iniPath.empty() &&
+          !(*opened == shell.WindowState())) {
         MakeSaveDirectory(settingsPlace, nullptr);
         SaveWindowSettings(settingsPlace.iniPath, *opened, shell.WindowState(), std::cerr);
       }
