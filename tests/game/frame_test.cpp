@@ -27,6 +27,15 @@ TEST(FrameOrder, EnemyShotThisFrameCannotTouchTheCar) {
   EXPECT_EQ(game.HitCount, 0);
 }
 
+TEST(FrameOrder, BulletsMoveBeforeTheyAreTestedAgainstEnemies) {
+  HeadlessPlatform platform = ScriptedPlatform();
+  GameState game = OpenShaft();
+  game.Enemies[0] = {100, 197.5f, false, 0, false};  // sinks to (100, 200)
+  game.Bullets[3] = {139, 197.5f, 0, true};          // 39 px off, then 29: a hit
+  EXPECT_EQ(PlayFrame(game, platform), FrameEnd::kContinue);
+  EXPECT_EQ(game.Score, 100);
+}
+
 TEST(FrameEnds, FallOutOnlyStrictlyBelowTheLimit) {
   HeadlessPlatform platform;
   GameState game = OpenShaft();
