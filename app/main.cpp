@@ -2,12 +2,18 @@
 // --version end the program there); then the game runs until its window is
 // closed.
 #include <iostream>
+#include <string_view>
 #include <variant>
 
 #include "app/command_line.h"
+#include "app/ime_box.h"
 #include "run_game.h"
 
 int main(int argc, char** argv) {
+  // The game starts itself this way to show the input-method message.
+  if (argc == 4 && std::string_view(argv[1]) == voltaro::kImeBoxArgument) {
+    return voltaro::RunImeBox(argv[2], argv[3]);
+  }
   voltaro::CommandLineFacts facts;
   facts.version = voltaro::ProgramVersion();
   facts.describeBestScoreFile = [] { return voltaro::DescribeBestScoreFile(); };

@@ -14,9 +14,11 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <poll.h>
+#include <sys/wait.h>
 #include <time.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <iostream>
 #include <stdexcept>
@@ -27,6 +29,7 @@
 #include "app/window_scale.h"
 #include "clock.h"
 #include "game/keys.h"
+#include "ime_box.h"
 
 namespace voltaro {
 namespace {
@@ -35,9 +38,6 @@ constexpr std::uint64_t kNsPerMs = 1'000'000;
 // How long before a deadline the sleep on the event queue ends; the rest is
 // slept in short precise steps.
 constexpr std::uint64_t kEarlyWakeMs = 2;
-
-// The message shown when an input method has taken a key.
-constexpr const char* kImeMessage = "日本語入力モードをオフにしてください。";
 
 // Pad events do not wake a sleep on the window system's connection: with a pad
 // open, sleeps are cut into steps this long, which keeps a press's delay short
@@ -508,10 +508,32 @@ void SdlShell::Present() {
 }
 
 void SdlShell::ShowImeMessage() {
-  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption_.c_str(), kImeMessage, window_) != 0) {
-    // SDL's own reason says what the machine lacks (a helper program, fonts).
-    std::cerr << "voltaro5: " << kImeMessage << " (the message box failed: " << SDL_GetError()
-              << ")\n";
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  unsigned long xWindow = 0;
+  if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+    xWindow = info.info.x11.window;
+  }
+  const pid_t box = StartImeBox(caption_, xWindow);
+  if (box < 0) {
+    // In this process, as a last resort.
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption_.c_str(), kImeMessage, window_)) {
+      std::cerr << "voltaro5: " << kImeMessage << " (the message box failed: " << SDL_GetError()
+                << ")\n";
+    }
+  } else {
+    // The game stands still until the box is dismissed; only a close of the
+    // window is looked for meanwhile, and it ends the box with the game.
+    for (;;) {
+      const pid_t done = waitpid(box, nullptr, WNOHANG);
+      if (done == box || (done < 0 && errno != EINTR)) break;
+      if (CloseRequested()) {
+        EndImeBox(box);
+        throw QuitRequested();
+      }
+      timespec step{0, 20'000'000};
+      nanosleep(&step, nullptr);
+    }
   }
   // The box took the focus from the window; that is no reason to pause, as
   // the game goes on where it stood once the box is dismissed. Take those
@@ -526,6 +548,20 @@ void SdlShell::ShowImeMessage() {
       SDL_PushEvent(&windowEvents[static_cast<std::size_t>(i)]);
     }
   }
+}
+
+bool SdlShell::CloseRequested() {
+  SDL_PumpEvents();
+  std::vector<SDL_Event> events(static_cast<std::size_t>(
+      std::max(0, SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT))));
+  const int seen = SDL_PeepEvents(events.data(), static_cast<int>(events.size()), SDL_PEEKEVENT,
+                                  SDL_FIRSTEVENT, SDL_LASTEVENT);
+  for (int i = 0; i < seen; ++i) {
+    const SDL_Event& event = events[static_cast<std::size_t>(i)];
+    if (event.type == SDL_QUIT) return true;
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) return true;
+  }
+  return false;
 }
 
 void ShowFatalErrorBox(const std::string& caption, const std::string& message) {

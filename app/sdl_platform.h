@@ -79,6 +79,9 @@ class SdlShell final : public Shell {
   void StartPause();
   void ToggleFullscreen();
   void Present();
+  // Pumps SDL's events and tells whether the window's close is among those
+  // waiting; takes none of them out of the queue.
+  bool CloseRequested();
   // Pumps SDL's events and tells whether any is waiting to be handled.
   bool EventPending();
   // Sleeps until something arrives on the window system's connection or the

@@ -5,10 +5,16 @@
 // and, after the window is closed, "end MICROSECONDS user_us N sys_us N
 // maxrss_kb N".
 #include <iostream>
+#include <string_view>
 
+#include "app/ime_box.h"
 #include "app/run_game.h"
 
 int main(int argc, char** argv) {
+  // The game starts itself this way to show the input-method message.
+  if (argc == 4 && std::string_view(argv[1]) == voltaro::kImeBoxArgument) {
+    return voltaro::RunImeBox(argv[2], argv[3]);
+  }
   if (argc != 2) {
     std::cerr << "usage: voltaro5-pacing FRAME_LOG\n";
     return 2;

@@ -1,0 +1,32 @@
+// The message asking the player to switch the input method off, shown by a
+// process of its own: the game's window stays closable while the box is open
+// (closing it ends the game at once, box and all), and the game itself waits
+// for the box as it always has.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace voltaro {
+
+inline constexpr const char* kImeMessage = "日本語入力モードをオフにしてください。";
+
+// The program runs as the box's process when started with this argument, the
+// caption and the game window's X id (0 for none):
+// `voltaro5 --input-method-box CAPTION WINDOW`.
+inline constexpr const char* kImeBoxArgument = "--input-method-box";
+
+// Shows the box (error icon, one OK button) over the game's window and
+// returns once it is dismissed: status 0, or 1 when no box could be shown,
+// with SDL's reason on stderr.
+int RunImeBox(const char* caption, const char* window);
+
+// Starts this program as the box's process, in a process group of its own so
+// that it and whatever it starts can be ended together. -1 when it cannot.
+pid_t StartImeBox(const std::string& caption, unsigned long window);
+
+// Ends the box's process group at once.
+void EndImeBox(pid_t box);
+
+}  // namespace voltaro
