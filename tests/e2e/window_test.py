@@ -296,6 +296,10 @@ def case_focus_loss_releases_keys(args, pictures):
                     return shots[0] >= 3
                 wait_for("held D to keep firing", firing, 5.0)
                 root = x.run("xwininfo", "-root").split("Window id: ")[1].split()[0]
+                # With the focus on the root, keys go to the window under the
+                # pointer: keep the pointer off the game, or the held key's
+                # auto-repeat reaches it all the same.
+                x.run("xdotool", "mousemove", "0", "0")
                 x.run("xdotool", "windowfocus", root)
                 wait_for("the last shots to leave the screen",
                          lambda: not play_state(game, pictures)[1]["bulletU"], 8.0)
