@@ -233,8 +233,8 @@ void SdlShell::SetClientSize(int width, int height) {
   windowedScale_ = FittingScale(opening_.scale, usable.w, usable.h, width, height);
   SDL_SetWindowMinimumSize(window_, width, height);
   SDL_SetWindowSize(window_, width * windowedScale_, height * windowedScale_);
-  SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED_DISPLAY(std::max(display, 0)),
-                        SDL_WINDOWPOS_CENTERED_DISPLAY(std::max(display, 0)));
+  const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(std::max(display, 0)));
+  SDL_SetWindowPosition(window_, centred, centred);
 }
 
 void SdlShell::ShowWindow() {
@@ -481,7 +481,9 @@ void SdlShell::Present() {
       screen->format->format == SDL_PIXELFORMAT_ARGB8888) {
     // The window's pixels are the picture's own 0x00RRGGBB: magnify in place.
     if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
-    if (whole) SDL_memset(screen->pixels, 0, static_cast<std::size_t>(screen->h) * screen->pitch);
+    if (whole)
+      SDL_memset(screen->pixels, 0,
+                 static_cast<std::size_t>(screen->h) * static_cast<std::size_t>(screen->pitch));
     Magnify(picture, place, static_cast<std::uint32_t*>(screen->pixels), screen->w, screen->h,
             screen->pitch);
     if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);

@@ -52,8 +52,8 @@ void Magnify(const Surface& picture, const PlayfieldPlacement& placement, std::u
       continue;
     }
     lastSrcY = srcY;
-    const std::uint32_t* in =
-        picture.pixels.data() + static_cast<std::size_t>(srcY) * picture.width;
+    const std::uint32_t* in = picture.pixels.data() + static_cast<std::size_t>(srcY) *
+                                                          static_cast<std::size_t>(picture.width);
     if (scale == 1) {
       std::memcpy(out, in + srcX0, rowBytes);
       continue;

@@ -20,8 +20,12 @@ struct Surface {
   Surface() = default;
   Surface(int w, int h, std::uint32_t fill = kBlack);
 
-  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-  std::uint32_t& At(int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  std::uint32_t At(int x, int y) const { return pixels[Index(x, y)]; }
+  std::uint32_t& At(int x, int y) { return pixels[Index(x, y)]; }
+  std::size_t Index(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(x);
+  }
 
   // Fills the whole picture with the background colour, black.
   void Clear();
