@@ -1,21 +1,21 @@
 // The game's pictures, compiled in from the XPM files beside this one. The
 // files are drawn by art/tools/make_art.py and can be opened in any image
 // editor; gfx decodes them into sprites and the font sheet at start-up.
-#include "art.h"
+#include "art/art.h"
 
 namespace {
 
-#include "arrow.xpm"
-#include "bullet_left.xpm"
-#include "bullet_right.xpm"
-#include "bullet_up.xpm"
-#include "car.xpm"
-#include "coin.xpm"
-#include "enemy.xpm"
-#include "font.xpm"
-#include "icon16.xpm"
-#include "icon32.xpm"
-#include "plate.xpm"
+#include "art/arrow.xpm"
+#include "art/bullet_left.xpm"
+#include "art/bullet_right.xpm"
+#include "art/bullet_up.xpm"
+#include "art/car.xpm"
+#include "art/coin.xpm"
+#include "art/enemy.xpm"
+#include "art/font.xpm"
+#include "art/icon16.xpm"
+#include "art/icon32.xpm"
+#include "art/plate.xpm"
 
 }  // namespace
 

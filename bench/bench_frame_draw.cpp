@@ -6,12 +6,12 @@
 
 #include <stdexcept>
 
-#include "../tests/gfx/busy_frame_state.h"
 #include "gfx/blit.h"
+#include "gfx/font_cells.h"
 #include "gfx/frame_drawing.h"
-#include "gfx/playfield.h"
 #include "gfx/sprites.h"
 #include "gfx/text.h"
+#include "tests/gfx/busy_frame_state.h"
 
 namespace {
 

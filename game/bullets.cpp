@@ -1,7 +1,7 @@
 // Bullets and hits: the three fire keys with their cool-down, the eight shared
 // bullet slots, bullets against enemies and enemies against the car.
-#include "phases.h"
-#include "placement_math.h"
+#include "game/phases.h"
+#include "game/placement_math.h"
 
 namespace voltaro {
 namespace {

@@ -1,8 +1,8 @@
 // The car: gravity, riding a plate, steering without friction, bouncing off
 // the side walls, walking off a plate's end, passing up through plates and
 // landing on them from above.
-#include "phases.h"
-#include "placement_math.h"
+#include "game/phases.h"
+#include "game/placement_math.h"
 
 namespace voltaro {
 namespace {

@@ -1,9 +1,9 @@
 // Coins: six of them float in the shaft, sink with the scroll, and are worth
 // 100 points when the car touches one; a taken or lost coin is placed again
 // above the top edge where it does not touch a plate.
-#include "game_ready.h"
-#include "phases.h"
-#include "placement_math.h"
+#include "game/game_ready.h"
+#include "game/phases.h"
+#include "game/placement_math.h"
 
 namespace voltaro {
 namespace {

@@ -1,9 +1,9 @@
 // Enemies: two patrols that walk their plates one pixel a frame, sink with the
 // scroll, and are placed again on a plate at or above the top edge once they
 // have sunk out at the bottom.
-#include "game_ready.h"
-#include "phases.h"
-#include "placement_math.h"
+#include "game/game_ready.h"
+#include "game/phases.h"
+#include "game/placement_math.h"
 
 namespace voltaro {
 namespace {

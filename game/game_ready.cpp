@@ -1,9 +1,9 @@
 // Set-up of a new game: the starting plate under the car, eight plates at
 // random free spots, the car centred at the top, enemies and coins parked
 // outside the playfield, no bullet in flight, fire keys idle, score 0.
-#include "game_ready.h"
+#include "game/game_ready.h"
 
-#include "placement_math.h"
+#include "game/placement_math.h"
 
 namespace voltaro {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "game_state.h"
-#include "platform.h"
+#include "game/game_state.h"
+#include "game/platform.h"
 
 namespace voltaro {
 

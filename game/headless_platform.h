@@ -9,8 +9,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform.h"
-#include "random_source.h"
+#include "game/platform.h"
+#include "game/random_source.h"
 
 namespace voltaro {
 

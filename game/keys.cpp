@@ -1,7 +1,7 @@
 // The key handlers. They run nested inside the window's event pumps (between
 // frames, or during a plate or coin placement) and only set shared fields; the
 // scenes and phases read them at their next step.
-#include "keys.h"
+#include "game/keys.h"
 
 namespace voltaro {
 namespace {

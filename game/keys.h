@@ -2,7 +2,7 @@
 // of the shared state (mode, steering, jump, fire flags) and return at once.
 #pragma once
 
-#include "game_state.h"
+#include "game/game_state.h"
 
 namespace voltaro {
 

@@ -2,8 +2,8 @@
 // the positions the earlier phases of the same frame left behind.
 #pragma once
 
-#include "game_state.h"
-#include "platform.h"
+#include "game/game_state.h"
+#include "game/platform.h"
 
 namespace voltaro {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "run_time_error.h"
+#include "game/run_time_error.h"
 
 namespace voltaro {
 

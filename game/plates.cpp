@@ -2,9 +2,9 @@
 // placement at the start of a game and when one sinks out at the bottom.
 #include <cstdint>
 
-#include "game_ready.h"
-#include "phases.h"
-#include "placement_math.h"
+#include "game/game_ready.h"
+#include "game/phases.h"
+#include "game/placement_math.h"
 
 namespace voltaro {
 namespace {

@@ -1,7 +1,7 @@
 // The order of one play frame: the clock stamp, the update, the drawing and
 // the show, the point for surviving the frame, the pump and the wait. A
 // frame that ends the game is not drawn and earns no point.
-#include "play_cycle.h"
+#include "game/play_cycle.h"
 
 namespace voltaro {
 

@@ -4,9 +4,9 @@
 // the host's.
 #pragma once
 
-#include "game_state.h"
-#include "platform.h"
-#include "play_frame.h"
+#include "game/game_state.h"
+#include "game/platform.h"
+#include "game/play_frame.h"
 
 namespace voltaro {
 

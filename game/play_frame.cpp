@@ -1,9 +1,9 @@
 // One play frame's update: the phases in their fixed order, and the two ways
 // a game ends (the fourth enemy contact, or the car falling out).
-#include "play_frame.h"
+#include "game/play_frame.h"
 
-#include "phases.h"
-#include "placement_math.h"
+#include "game/phases.h"
+#include "game/placement_math.h"
 
 namespace voltaro {
 namespace {

@@ -2,8 +2,8 @@
 // which belong to the scene that runs it (the real window or the simulator).
 #pragma once
 
-#include "game_state.h"
-#include "platform.h"
+#include "game/game_state.h"
+#include "game/platform.h"
 
 namespace voltaro {
 

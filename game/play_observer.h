@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "game_state.h"
-#include "play_frame.h"
+#include "game/game_state.h"
+#include "game/play_frame.h"
 
 namespace voltaro {
 

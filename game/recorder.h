@@ -2,8 +2,8 @@
 // every key with its pump, the frames, the end and the score.
 #pragma once
 
-#include "play_observer.h"
-#include "recording.h"
+#include "game/play_observer.h"
+#include "game/recording.h"
 
 namespace voltaro {
 

@@ -2,7 +2,7 @@
 // that no combination of int positions and sizes can overflow; inside the
 // clipped rectangle the row loops are plain and branch-free so the compiler can
 // vectorise them, which keeps a whole frame well inside its time budget.
-#include "blit.h"
+#include "gfx/blit.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,8 +5,8 @@
 // nothing outside a picture. Called by the text routines and the frame drawing.
 #pragma once
 
-#include "sprites.h"
-#include "surface.h"
+#include "gfx/sprites.h"
+#include "gfx/surface.h"
 
 namespace voltaro {
 

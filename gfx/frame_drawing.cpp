@@ -3,14 +3,14 @@
 // and last the car, so the car passing the bottom covers the text while
 // everything else goes under it. Called by the play scene (window and
 // simulator) after the frame's update, before the picture is shown.
-#include "frame_drawing.h"
+#include "gfx/frame_drawing.h"
 
 #include <cstdint>
 #include <string>
 
-#include "blit.h"
-#include "pixel_round.h"
-#include "text.h"
+#include "gfx/blit.h"
+#include "gfx/pixel_round.h"
+#include "gfx/text.h"
 
 namespace voltaro {
 namespace {

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "game/game_state.h"
-#include "sprites.h"
-#include "surface.h"
+#include "gfx/sprites.h"
+#include "gfx/surface.h"
 
 namespace voltaro {
 

@@ -1,6 +1,6 @@
 // BMP and PNG writing, BMP reading. Small and dependency-free: the PNG uses
 // stored (uncompressed) deflate blocks, which every viewer reads.
-#include "image_file.h"
+#include "gfx/image_file.h"
 
 #include <algorithm>
 #include <array>

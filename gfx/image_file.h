@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "surface.h"
+#include "gfx/surface.h"
 
 namespace voltaro {
 

@@ -1,5 +1,5 @@
 // Half-to-even rounding for positions and sizes.
-#include "pixel_round.h"
+#include "gfx/pixel_round.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // Loading the compiled-in artwork once at start-up: each XPM picture is decoded,
 // checked against the size the game draws it at, and turned into the surface
 // or mask-and-image pair the drawing uses.
-#include "sprites.h"
+#include "gfx/sprites.h"
 
 #include <stdexcept>
 #include <string>
@@ -9,8 +9,8 @@
 
 #include "art/art.h"
 #include "game/game_state.h"
-#include "playfield.h"
-#include "xpm_decoder.h"
+#include "gfx/font_cells.h"
+#include "gfx/xpm_decoder.h"
 
 namespace voltaro {
 namespace {

@@ -1,7 +1,7 @@
 // The game's pictures, loaded once from the artwork compiled into the program.
 #pragma once
 
-#include "surface.h"
+#include "gfx/surface.h"
 
 namespace voltaro {
 

@@ -1,5 +1,5 @@
 // The off-screen picture: construction and the clear to black.
-#include "surface.h"
+#include "gfx/surface.h"
 
 #include <algorithm>
 

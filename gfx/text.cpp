@@ -6,16 +6,16 @@
 // the 16-bit range, or whose character has no cell in the sheet (codes 32 to
 // 96 only), is skipped and the next glyph is drawn as usual; a skipped glyph
 // still takes its place in the line.
-#include "text.h"
+#include "gfx/text.h"
 
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
 
-#include "blit.h"
-#include "pixel_round.h"
-#include "playfield.h"
+#include "gfx/blit.h"
+#include "gfx/font_cells.h"
+#include "gfx/pixel_round.h"
 
 namespace voltaro {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "sprites.h"
-#include "surface.h"
+#include "gfx/sprites.h"
+#include "gfx/surface.h"
 
 namespace voltaro {
 

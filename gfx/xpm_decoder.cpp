@@ -1,7 +1,7 @@
 // A small, strict XPM reader: every count, key and row length is checked, so a
 // damaged picture stops the program with a message naming it instead of being
 // drawn from memory it does not own.
-#include "xpm_decoder.h"
+#include "gfx/xpm_decoder.h"
 
 #include <algorithm>
 #include <cctype>

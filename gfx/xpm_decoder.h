@@ -7,8 +7,8 @@
 #include <span>
 #include <string_view>
 
-#include "sprites.h"
-#include "surface.h"
+#include "gfx/sprites.h"
+#include "gfx/surface.h"
 
 namespace voltaro {
 

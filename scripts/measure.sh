@@ -20,4 +20,4 @@ if [[ ! -f "$build_dir/CMakeCache.txt" ]]; then
 fi
 cmake --build "$build_dir" -j2 --target voltaro5-pacing voltaro5-e2e-frames \
   >/dev/null
-exec python3 tests/e2e/measure.py "$build_dir" "$@"
+exec python3 bench/measure.py "$build_dir" "$@"

@@ -25,51 +25,51 @@ mutants=$(cat <<'LIST'
 contacts-third-ends | game/bullets.cpp | kHitsSurvived = 3 | kHitsSurvived = 2
 contacts-at-or-over | game/bullets.cpp | game.HitCount > kHitsSurvived | game.HitCount >= kHitsSurvived
 round-half-down | gfx/pixel_round.cpp | if (fraction < 0.5) return below; | if (fraction <= 0.5) return below;
-entry-line-end-changed | app/profile_file.cpp |     out.append(bytes.substr(line.contentEnd)); |     out.append(newline);\n    out.append(bytes.substr(line.end));
+entry-line-end-changed | saves/profile_file.cpp |     out.append(bytes.substr(line.contentEnd)); |     out.append(newline);\n    out.append(bytes.substr(line.end));
 cooldown-short | game/bullets.cpp | kCooldown = 10 | kCooldown = 9
 bullet-freed-at-edge | game/bullets.cpp | bullet.X <= right | bullet.X < right
 round-half-odd | gfx/pixel_round.cpp | ? below : below + 1.0 | ? below + 1.0 : below
-newline-added-at-end | app/profile_file.cpp |     out.append(bytes.substr(line.contentEnd)); |     out.append(bytes.substr(line.contentEnd));\n    if (line.end == line.contentEnd) out.append(newline);
+newline-added-at-end | saves/profile_file.cpp |     out.append(bytes.substr(line.contentEnd)); |     out.append(bytes.substr(line.contentEnd));\n    if (line.end == line.contentEnd) out.append(newline);
 bullet-hit-box-wide | game/bullets.cpp | if (-9 < dx && dx < kEnemyW | if (-9 <= dx && dx < kEnemyW
 walkoff-left-early | game/car.cpp | d > 17 | d >= 17
 pixel-floor | gfx/pixel_round.cpp | return static_cast<int>(RoundHalfEven(clamped)); | return static_cast<int>(std::floor(clamped));
-names-case-sensitive | app/profile_file.cpp | LowerAscii(a[i]) != LowerAscii(b[i]) | a[i] != b[i]
+names-case-sensitive | saves/profile_file.cpp | LowerAscii(a[i]) != LowerAscii(b[i]) | a[i] != b[i]
 walkoff-right-early | game/car.cpp | d < -63 || | d <= -63 ||
 gravity | game/car.cpp | kGravity = 0.5f | kGravity = 0.55f
 clip-one-short | gfx/blit.cpp | std::min({len, dLimit - d, sLimit - s}) | std::min({len, dLimit - d - 1, sLimit - s})
-value-cut-long | app/profile_file.h | kProfileValueMax = 1023 | kProfileValueMax = 1024
+value-cut-long | saves/profile_file.h | kProfileValueMax = 1023 | kProfileValueMax = 1024
 bounce-in-single | game/car.cpp | static_cast<float>(-static_cast<double>(vx) * kWallBounce) | -vx * static_cast<float>(kWallBounce)
 fast-fall-strict | game/car.cpp | game.CarVY >= kFastFall | game.CarVY > kFastFall
 car-marker-bound | gfx/frame_drawing.cpp | game.CarY >= kCarAboveTop | game.CarY > kCarAboveTop
-sync-dropped | app/file_write.cpp | if (ops.fsync(fd) != 0) {\n    error = errno;\n    return Fail(whyNot, "cannot sync " + tempPath | if (false) {\n    error = errno;\n    return Fail(whyNot, "cannot sync " + tempPath
+sync-dropped | saves/file_write.cpp | if (ops.fsync(fd) != 0) {\n    error = errno;\n    return Fail(whyNot, "cannot sync " + tempPath | if (false) {\n    error = errno;\n    return Fail(whyNot, "cannot sync " + tempPath
 landing-stops-scan | game/car.cpp | game.RidePlate = static_cast<std::int16_t>(i);\n | game.RidePlate = static_cast<std::int16_t>(i);\n      return;\n
 pass-up-window | game/car.cpp | -5 < game.CarVY | -5 <= game.CarVY
 hp-line | gfx/frame_drawing.cpp | kHpLineFromBottom = 30 | kHpLineFromBottom = 29
-temp-file-kept | app/file_write.cpp | if (!path_.empty()) ::unlink(path_.c_str()); | if (path_.empty()) ::unlink(path_.c_str());
+temp-file-kept | saves/file_write.cpp | if (!path_.empty()) ::unlink(path_.c_str()); | if (path_.empty()) ::unlink(path_.c_str());
 coin-right-edge | game/coins.cpp | return -kCarW < dx && dx < kCoinW | return -kCarW < dx && dx <= kCoinW
 coin-top-edge | game/coins.cpp | && -kCarH < dy && dy < kCoinH; | && -kCarH <= dy && dy < kCoinH;
 full-health | gfx/frame_drawing.cpp | kFullHealth = 3 | kFullHealth = 4
-score-truncated | app/high_score.cpp | negative ? -whole - (fraction ? 1 : 0) : whole | negative ? -whole : whole
+score-truncated | saves/high_score.cpp | negative ? -whole - (fraction ? 1 : 0) : whole | negative ? -whole : whole
 coin-not-placed-again | game/coins.cpp |       SetCoin(game, platform, j);\n | \n
 enemy-tries | game/enemies.cpp | kMaxTries = 5 | kMaxTries = 4
 glyph-advance | gfx/text.cpp | Fits16(std::int64_t{*i - 1} * glyphW) | Fits16(std::int64_t{*i} * glyphW)
-score-range | app/high_score.cpp | floored > INT32_MAX | floored >= INT32_MAX
+score-range | saves/high_score.cpp | floored > INT32_MAX | floored >= INT32_MAX
 enemy-left-bound | game/enemies.cpp | if (enemy.X < plate.X) { | if (enemy.X <= plate.X) {
 jump-speed | game/keys.cpp | kJumpSpeed = -13 | kJumpSpeed = -12
 last-glyph | gfx/text.cpp | c > kLastGlyph | c >= kLastGlyph
-record-on-equal | app/scenes.cpp | game_.Score > hiScore_ | game_.Score >= hiScore_
+record-on-equal | scenes/scenes.cpp | game_.Score > hiScore_ | game_.Score >= hiScore_
 fire-key-swapped | game/keys.cpp | case kKeyV:\n      return 1; | case kKeyV:\n      return 2;
 plate-spacing-bound | game/plates.cpp | dx < kMinDX && | dx <= kMinDX &&
-blink-phase | app/scenes.cpp | blink != kBlinkCycle - 1 | blink != kBlinkCycle
+blink-phase | scenes/scenes.cpp | blink != kBlinkCycle - 1 | blink != kBlinkCycle
 plate-range | game/plates.cpp | return -FloorTimes(600, r); | return -FloorTimes(599, r);
 placement-rounds | game/placement_math.h | return std::floor(static_cast<double>(n) * static_cast<double>(r)); | return std::round(static_cast<double>(n) * static_cast<double>(r));
-play-period | app/scenes.h | kPlayPeriodMs = 30 | kPlayPeriodMs = 31
+play-period | scenes/scenes.h | kPlayPeriodMs = 30 | kPlayPeriodMs = 31
 car-before-plates | game/play_frame.cpp | PlatePhase(game, platform);\n  CarPhase(game); | CarPhase(game);\n  PlatePhase(game, platform);
 hits-before-move | game/play_frame.cpp | BulletPhase(game);\n  BulletHits(game); | BulletHits(game);\n  BulletPhase(game);
-left-key-swapped | app/sdl_platform.cpp | case SDLK_LEFT:\n      return kKeyLeft; | case SDLK_LEFT:\n      return kKeyRight;
+left-key-swapped | desktop/sdl_platform.cpp | case SDLK_LEFT:\n      return kKeyLeft; | case SDLK_LEFT:\n      return kKeyRight;
 fall-out-at-limit | game/play_frame.cpp | game.CarY > Bound(game.ScreenH, kFallOutBelow) | game.CarY >= Bound(game.ScreenH, kFallOutBelow)
 carry-over-dropped | game/game_ready.cpp | for (std::size_t i = 1; i < N; ++i) | for (std::size_t i = 0; i < N; ++i)
-clock-passed-early | app/clock.h | ClockDiff(now, deadline) > 0 | ClockDiff(now, deadline) >= 0
+clock-passed-early | scenes/clock.h | ClockDiff(now, deadline) > 0 | ClockDiff(now, deadline) >= 0
 release-carry-dropped | game/game_ready.cpp |   game.FireHeld = {}; |   game.FireHeld = {};\n  game.FireReleased = {};
 LIST
 )

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/high_score.h"
+#include "saves/high_score.h"
 
 namespace voltaro {
 namespace {

@@ -6,7 +6,7 @@
 // game: it starts from 0 and says so once on the console.
 #pragma once
 
-#include "app/scenes.h"
+#include "scenes/scenes.h"
 
 namespace voltaro {
 

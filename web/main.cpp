@@ -6,10 +6,10 @@
 #include <exception>
 #include <string>
 
-#include "app/scenes.h"
-#include "app/screens.h"
 #include "game/run_time_error.h"
+#include "gfx/screens.h"
 #include "gfx/sprites.h"
+#include "scenes/scenes.h"
 #include "web/browser_storage.h"
 #include "web/web_shell.h"
 

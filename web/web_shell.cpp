@@ -14,7 +14,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "app/clock.h"
+#include "scenes/clock.h"
 #include "web/browser_keys.h"
 
 namespace voltaro {

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/shell.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
+#include "scenes/shell.h"
 
 namespace voltaro {
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/pause_sign.h"
-#include "app/screens.h"
+#include "gfx/pause_sign.h"
+#include "gfx/screens.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/high_score.h"
+#include "saves/high_score.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "key_script.h"
-#include "sim_options.h"
+#include "sim/key_script.h"
+#include "sim/sim_options.h"
 
 namespace {
 

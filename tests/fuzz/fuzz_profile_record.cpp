@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/profile_file.h"
+#include "saves/profile_file.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "game/headless_platform.h"
 #include "game/keys.h"
 #include "game/play_frame.h"
-#include "game/replay_text.h"
 #include "game/run_time_error.h"
+#include "saves/replay_text.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
+#include "desktop/settings.h"
 
 namespace {
 

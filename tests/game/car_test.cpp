@@ -6,7 +6,7 @@
 #include "game/keys.h"
 #include "game/phases.h"
 #include "game/play_frame.h"
-#include "scripted_platform.h"
+#include "tests/game/scripted_platform.h"
 
 namespace voltaro {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "game/game_ready.h"
 #include "game/phases.h"
-#include "scripted_platform.h"
+#include "tests/game/scripted_platform.h"
 
 namespace voltaro {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <random>
 
-#include "test_sprites.h"
+#include "tests/gfx/test_sprites.h"
 
 namespace voltaro {
 namespace {

@@ -9,12 +9,12 @@
 #include <string>
 #include <tuple>
 
-#include "busy_frame_state.h"
 #include "gfx/blit.h"
 #include "gfx/image_file.h"
 #include "gfx/pixel_round.h"
 #include "gfx/text.h"
-#include "test_sprites.h"
+#include "tests/gfx/busy_frame_state.h"
+#include "tests/gfx/test_sprites.h"
 
 namespace voltaro {
 namespace {

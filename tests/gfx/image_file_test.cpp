@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "gfx/xpm_decoder.h"
-#include "test_sprites.h"
+#include "tests/gfx/test_sprites.h"
 
 namespace voltaro {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <random>
 
-#include "gfx/playfield.h"
+#include "gfx/font_cells.h"
 #include "gfx/sprites.h"
 #include "gfx/xpm_decoder.h"
 

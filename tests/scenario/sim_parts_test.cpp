@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "game/game_state.h"
-#include "json_text.h"
-#include "key_script.h"
-#include "sim_options.h"
-#include "trace_writer.h"
+#include "sim/json_text.h"
+#include "sim/key_script.h"
+#include "sim/sim_options.h"
+#include "sim/trace_writer.h"
 
 namespace voltaro::sim {
 namespace {

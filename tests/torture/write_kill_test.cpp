@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/high_score.h"
+#include "saves/high_score.h"
 
 namespace voltaro {
 namespace {

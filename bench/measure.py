@@ -1,0 +1,194 @@
+#!/usr/bin/env python3
+"""Measures the running game under its own Xvfb and prints the figures:
+start-up time (to the first title frame's start in the frame log, and to the
+picture on the screen), processor use of the game on the title screen, during
+play and on the game-over screen, play frame-start intervals (median, 99th
+percentile, largest) and peak resident memory (VmHWM).
+
+    measure.py BUILD_DIR [--title-seconds 3] [--play-seconds 10] [--game-over-seconds 10]
+               [--screen WxH] [--scale N] [--fullscreen]
+
+--scale and --fullscreen open the window that way (through its settings file;
+fullscreen under the openbox window manager), on a screen of --screen pixels
+(default 1024x768).
+
+It runs BUILD_DIR/voltaro5-pacing, the game that logs every frame's start. A
+game without keys lasts about 4 s, so play is measured over the first 3.5 s
+of as many games as it takes.
+"""
+
+import argparse
+import collections
+import os
+import statistics
+import sys
+import time
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from e2e_test import Pictures, start_play, wait_game_over  # noqa: E402
+from xsession import Failure, Game, XServer, wait_for  # noqa: E402
+
+TICKS = os.sysconf("SC_CLK_TCK")
+PLAY_WINDOW = 3.5  # seconds of each no-key game that are surely still play
+
+
+def cpu_seconds(pid):
+    """utime + stime of a process, in seconds."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def measure_cpu(pid, seconds):
+    """(start, end, processor seconds used) of the process over a sleep."""
+    cpu0, t0 = cpu_seconds(pid), time.monotonic()
+    time.sleep(seconds)
+    return t0, time.monotonic(), cpu_seconds(pid) - cpu0
+
+
+def status_kb(pid, key):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith(key + ":"):
+                return int(line.split()[1])
+    raise Failure(f"no {key} in /proc/{pid}/status")
+
+
+def read_log(path):
+    """The frame log, written out when the game ends: the (scene, FrameTime,
+    monotonic microseconds) of every frame, and the closing usage line."""
+    frames = []
+    end = {}
+    with open(path) as f:
+        for line in f:
+            words = line.split()
+            if len(words) == 3 and words[0] in ("title", "play"):
+                frames.append((words[0], int(words[1]), int(words[2])))
+            elif words and words[0] == "end":
+                end = {words[i]: int(words[i + 1]) for i in range(2, len(words) - 1, 2)}
+    if not frames:
+        raise Failure(f"{path} holds no frames")
+    return frames, end
+
+
+def percentile(values, share):
+    """The nearest-rank percentile."""
+    ordered = sorted(values)
+    rank = max(1, -(-len(ordered) * share // 100))
+    return ordered[int(rank) - 1]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("build_dir")
+    parser.add_argument("--title-seconds", type=float, default=3.0)
+    parser.add_argument("--play-seconds", type=float, default=10.0)
+    parser.add_argument("--game-over-seconds", type=float, default=10.0)
+    parser.add_argument("--screen", default="1024x768")
+    parser.add_argument("--scale", type=int, default=1)
+    parser.add_argument("--fullscreen", action="store_true")
+    args = parser.parse_args()
+    ini = None
+    if args.scale != 1 or args.fullscreen:
+        ini = f"[Window]\nScale={args.scale}\nFullscreen={int(args.fullscreen)}\n"
+    pacing_game = os.path.join(args.build_dir, "voltaro5-pacing")
+    pictures = Pictures(os.path.join(args.build_dir, "tests/e2e/voltaro5-e2e-frames"))
+
+    with XServer(args.screen, wm=args.fullscreen) as x:
+        with Game(x, pacing_game, ini=ini, args=["{dir}/frames.log"]) as game:
+            log_path = os.path.join(game.dir, "frames.log")
+            game.find_window(15.0)
+            if ini:
+                # Screenshots of the magnified window, brought back to 1:1.
+                game.screenshot = game.playfield_screenshot
+                size = wait_for("the window's size", lambda: game.full_screenshot()[:2] != (
+                    250, 400) and game.full_screenshot()[:2], 5.0)
+                print(f"window client area: {size[0]} x {size[1]}")
+            wait_for("the title picture", lambda: any(game.screenshot()), 5.0, 0.002)
+            # The picture was there at the latest by the time of this poll.
+            startup_screen_ms = (time.monotonic() - game.started) * 1000
+
+            # The title screen, left alone.
+            t0, t1, used = measure_cpu(game.process.pid, args.title_seconds)
+            title_time, title_cpu = t1 - t0, used / (t1 - t0)
+
+            # Play: the first PLAY_WINDOW seconds of as many games as it takes.
+            play_cpu = 0.0
+            play_time = 0.0
+            windows = []
+            while play_time < args.play_seconds:
+                start_play(game, pictures, 0 if not windows else best)
+                t0, t1, used = measure_cpu(game.process.pid, PLAY_WINDOW)
+                play_cpu += used
+                play_time += t1 - t0
+                windows.append((t0, t1))
+                score, _ = wait_game_over(game, pictures)
+                best = score if len(windows) == 1 else max(best, score)
+                if play_time < args.play_seconds:
+                    game.key("Return")
+
+            # The game-over screen of the last game, left alone.
+            t0, t1, used = measure_cpu(game.process.pid, args.game_over_seconds)
+            over_time, over_cpu = t1 - t0, used / (t1 - t0)
+            peak_kb = status_kb(game.process.pid, "VmHWM")
+            xvfb_cpu = cpu_seconds(x.process.pid)
+            # SDL turns SIGTERM into a quit, the same way out as the close
+            # button, but without the close button's race with the X server
+            # (see the close_during_play test), which can end the program
+            # before it has written its frame log.
+            game.process.terminate()
+            status = game.wait_exit(5.0)
+            if status != 0:
+                raise Failure(f"the game ended with status {status} on SIGTERM: "
+                              f"{game.stderr_text()}")
+            frames, end = read_log(log_path)
+            launched_us = game.started * 1e6
+
+    # Every measured play window lies inside one game's play frames.
+    for t0, t1 in windows:
+        inside = [us for scene, _, us in frames if scene == "play" and t0 * 1e6 <= us]
+        if not inside or inside[0] > t0 * 1e6 + 40000 or max(inside) < t1 * 1e6 - 40000:
+            raise Failure("a measured play window was not all play")
+    # Pairs of play frames in a row: the gaps over a game-over screen have
+    # title frames between them and are left out.
+    intervals = [(u1 - u0) / 1000 for (s0, _, u0), (s1, _, u1) in zip(frames, frames[1:])
+                 if s0 == s1 == "play"]
+    clock_steps = collections.Counter(
+        f1 - f0 for (s0, f0, _), (s1, f1, _) in zip(frames, frames[1:]) if s0 == s1 == "play")
+    title_intervals = [(u1 - u0) / 1000 for (s0, _, u0), (s1, _, u1)
+                       in zip(frames, frames[1:]) if s0 == s1 == "title"]
+    startup_log_ms = (frames[0][2] - launched_us) / 1000
+
+    print(f"start-up to the first title frame's start (frame log): {startup_log_ms:6.1f} ms"
+          "   (target <= 100)")
+    print(f"start-up to the title picture seen on the screen:      {startup_screen_ms:6.1f} ms")
+    print(f"processor use on the title screen ({title_time:.1f} s): "
+          f"{100 * title_cpu:.2f} % of one core")
+    print(f"processor use during play ({len(windows)} games, {play_time:.1f} s): "
+          f"{100 * play_cpu / play_time:.2f} % of one core   (target <= 5)")
+    print(f"processor use on the game-over screen ({over_time:.1f} s): "
+          f"{100 * over_cpu:.2f} % of one core   (target < 1)")
+    print(f"play frame-start intervals ({len(intervals)}): median "
+          f"{statistics.median(intervals):.2f} ms, p99 {percentile(intervals, 99):.2f} ms, "
+          f"max {max(intervals):.2f} ms   (target median 31, p99 <= 32)")
+    print("play frame periods by the game's millisecond clock (FrameTime steps): " +
+          ", ".join(f"{ms} ms x {n}" for ms, n in sorted(clock_steps.items())))
+    if title_intervals:
+        print(f"title frame-start intervals ({len(title_intervals)}): median "
+              f"{statistics.median(title_intervals):.2f} ms, "
+              f"max {max(title_intervals):.2f} ms")
+    print(f"peak resident memory (VmHWM): {peak_kb / 1024:.1f} MB   (target < 30)")
+    if end:
+        print(f"the game's own count at exit: user {end['user_us'] / 1e6:.2f} s, "
+              f"system {end['sys_us'] / 1e6:.2f} s, maxrss {end['maxrss_kb'] / 1024:.1f} MB")
+    print(f"Xvfb processor time over the whole run: {xvfb_cpu:.2f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except Failure as failure:
+        print(f"measure.py: {failure}", file=sys.stderr)
+        sys.exit(1)

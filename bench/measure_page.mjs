@@ -1,0 +1,92 @@
+// Measures the browser build in the system's headless Chromium: the size of
+// the page's three files, the time from navigation to the first title frame,
+// the intervals between play frame starts (median, p99) and the processor
+// time of the browser during play. Prints a report; asserts nothing.
+// Usage: node bench/measure_page.mjs PAGE_DIR [GAMES]
+import { readFileSync, readdirSync, statSync } from 'node:fs';
+import { join } from 'node:path';
+import { startServer, launchBrowser, frames, waitForFrames } from '../tests/web/page_harness.mjs';
+
+const [pageDir, gamesArg] = process.argv.slice(2);
+const games = Number(gamesArg || 3);
+const kTicksPerSecond = 100;  // the kernel's clock ticks in /proc/<pid>/stat
+
+// Processor time (ms) of this process's descendants: the browser's processes.
+function browserCpuMs() {
+  const parent = new Map();
+  const ticks = new Map();
+  for (const name of readdirSync('/proc')) {
+    if (!/^\d+$/.test(name)) continue;
+    try {
+      const stat = readFileSync(`/proc/${name}/stat`, 'utf8');
+      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      parent.set(+name, +fields[1]);
+      ticks.set(+name, +fields[11] + +fields[12]);  // utime + stime
+    } catch { /* gone meanwhile */ }
+  }
+  let total = 0;
+  for (const [pid, t] of ticks) {
+    for (let p = parent.get(pid); p; p = parent.get(p)) {
+      if (p === process.pid) {
+        total += t;
+        break;
+      }
+    }
+  }
+  return (total * 1000) / kTicksPerSecond;
+}
+
+function percentile(values, q) {
+  const sorted = [...values].sort((a, b) => a - b);
+  return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
+}
+
+const sizes = ['index.html', 'index.js', 'index.wasm'].map((f) => [f, statSync(join(pageDir, f)).size]);
+const server = await startServer(pageDir);
+const browser = await launchBrowser();
+try {
+  const page = await browser.context.newPage();
+  const cdp = await browser.context.newCDPSession(page);
+  await cdp.send('Performance.enable');
+  await page.goto(server.url);
+  await waitForFrames(page, 'title', 1);
+  const firstTitle = (await frames(page))[0].t;
+  const loaded = await page.evaluate(() => performance.getEntriesByType('navigation')[0].loadEventEnd);
+
+  const intervals = [];
+  let cpuMs = 0;
+  let taskMs = 0;
+  let playMs = 0;
+  for (let game = 0; game < games; ++game) {
+    const before = (await frames(page)).length;
+    const cpu0 = browserCpuMs();
+    const task0 = (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value;
+    const wall0 = Date.now();
+    await page.keyboard.press('Enter');
+    await waitForFrames(page, 'play', 2);
+    for (let count = -1; ;) {
+      await page.waitForTimeout(300);
+      const now = (await frames(page)).length;
+      if (now === count) break;
+      count = now;
+    }
+    const wall = Date.now() - wall0 - 300;  // the last look saw no frame
+    cpuMs += browserCpuMs() - cpu0;
+    taskMs += (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value * 1000 - task0 * 1000;
+    playMs += wall;
+    const play = (await frames(page)).slice(before).filter((f) => f.scene === 'play');
+    for (let i = 1; i < play.length; ++i) intervals.push(play[i].t - play[i - 1].t);
+    await page.keyboard.press('Enter');  // back to the title
+    await waitForFrames(page, 'title', (await frames(page)).filter((f) => f.scene === 'title').length + 2);
+  }
+  const total = sizes.reduce((sum, [, size]) => sum + size, 0);
+  console.log(`files: ${sizes.map(([f, s]) => `${f} ${s} B`).join(', ')}; together ${total} B (${(total / 1024).toFixed(1)} KiB)`);
+  console.log(`first title frame ${firstTitle.toFixed(1)} ms after navigation start (load event ${loaded.toFixed(1)} ms)`);
+  console.log(`play frame intervals over ${intervals.length}: median ${percentile(intervals, 0.5).toFixed(2)} ms, ` +
+              `p99 ${percentile(intervals, 0.99).toFixed(2)} ms, max ${Math.max(...intervals).toFixed(2)} ms`);
+  console.log(`during ${(playMs / 1000).toFixed(1)} s of play: browser processes ${(100 * cpuMs / playMs).toFixed(1)} % of one core, ` +
+              `page main thread busy ${(100 * taskMs / playMs).toFixed(1)} %`);
+} finally {
+  await browser.close();
+  await server.close();
+}

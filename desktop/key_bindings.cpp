@@ -1,0 +1,113 @@
+// The game's actions and the keys and buttons bound to them; see key_bindings.h.
+#include "desktop/key_bindings.h"
+
+#include <algorithm>
+
+#include "desktop/sdl_platform.h"
+#include "game/keys.h"
+
+namespace voltaro {
+namespace {
+
+constexpr std::array<ActionInfo, kActionCount> kActions = {{
+    {"Left", kKeyLeft},
+    {"Right", kKeyRight},
+    {"Jump", kKeyUp},
+    {"FireLeft", kKeyZ},
+    {"FireRight", kKeyV},
+    {"FireUp", kKeyD},
+    {"Start", kKeyEnter},
+}};
+
+char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+// The keypad's arrows: with NumLock off they are the arrow keys.
+SDL_Keycode KeypadArrow(SDL_Scancode scancode, Uint16 modifiers) {
+  if ((modifiers & KMOD_NUM) != 0) return SDLK_UNKNOWN;
+  switch (scancode) {
+    case SDL_SCANCODE_KP_4:
+      return SDLK_LEFT;
+    case SDL_SCANCODE_KP_6:
+      return SDLK_RIGHT;
+    case SDL_SCANCODE_KP_8:
+      return SDLK_UP;
+    case SDL_SCANCODE_KP_2:
+      return SDLK_DOWN;
+    default:
+      return SDLK_UNKNOWN;
+  }
+}
+
+template <typename T>
+bool Contains(const std::vector<T>& list, T item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+}  // namespace
+
+const ActionInfo& InfoOf(Action action) {
+  return kActions[static_cast<std::size_t>(action)];
+}
+
+std::optional<Action> ActionNamed(std::string_view name) {
+  for (std::size_t i = 0; i < kActionCount; ++i) {
+    if (SameName(kActions[i].name, name)) return static_cast<Action>(i);
+  }
+  return std::nullopt;
+}
+
+KeyBindings DefaultKeyBindings() {
+  return {{{{SDLK_LEFT},
+            {SDLK_RIGHT},
+            {SDLK_UP},
+            {SDLK_z},
+            {SDLK_v},
+            {SDLK_d},
+            {SDLK_RETURN, SDLK_KP_ENTER}}}};
+}
+
+PadBindings DefaultPadBindings() {
+  return {{{{SDL_CONTROLLER_BUTTON_DPAD_LEFT},
+            {SDL_CONTROLLER_BUTTON_DPAD_RIGHT},
+            {SDL_CONTROLLER_BUTTON_A},
+            {SDL_CONTROLLER_BUTTON_X},
+            {SDL_CONTROLLER_BUTTON_B},
+            {SDL_CONTROLLER_BUTTON_Y},
+            {SDL_CONTROLLER_BUTTON_START}}}};
+}
+
+bool IsWindowKey(SDL_Keycode key) {
+  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_F11;
+}
+
+int GameKeyCode(const KeyBindings& bindings, SDL_Keycode key, SDL_Scancode scancode,
+                Uint16 modifiers) {
+  if (const SDL_Keycode arrow = KeypadArrow(scancode, modifiers); arrow != SDLK_UNKNOWN) {
+    key = arrow;
+    scancode = SDL_GetScancodeFromKey(arrow);
+  }
+  for (std::size_t i = 0; i < kActionCount; ++i) {
+    if (Contains(bindings.keys[i], key)) return kActions[i].keyCode;
+  }
+  const KeyBindings defaults = DefaultKeyBindings();
+  for (const auto& list : defaults.keys) {
+    if (Contains(list, key)) return 0;  // its action now has other keys
+  }
+  return VirtualKeyFromSdl(key, scancode);
+}
+
+std::optional<Action> ActionOfButton(const PadBindings& bindings, SDL_GameControllerButton button) {
+  for (std::size_t i = 0; i < kActionCount; ++i) {
+    if (Contains(bindings.buttons[i], button)) return static_cast<Action>(i);
+  }
+  return std::nullopt;
+}
+
+}  // namespace voltaro

@@ -1,0 +1,149 @@
+// main()'s body. The window's close ends the game from inside whatever event
+// pump sees it (QuitRequested); a run-time error in the play scene, or a
+// start-up failure, is shown in a message box and ends with status 1.
+#include "desktop/run_game.h"
+
+#include <sys/resource.h>
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "desktop/pad_input.h"
+#include "desktop/sdl_platform.h"
+#include "desktop/settings.h"
+#include "game/run_time_error.h"
+#include "gfx/screens.h"
+#include "gfx/sprites.h"
+#include "saves/high_score.h"
+#include "saves/replay_files.h"
+#include "saves/save_place.h"
+#include "scenes/scenes.h"
+
+namespace voltaro {
+namespace {
+
+void ReportFatal(const std::string& message) {
+  std::cerr << "voltaro5: " << message << '\n';
+  ShowFatalErrorBox(kCaption, message);
+}
+
+std::uint64_t MonotonicMicroseconds() {
+  return MonotonicNanoseconds() / 1000;
+}
+
+// Closes the frame log with the process's processor time and peak memory.
+void LogUsage(std::ostream& log) {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  log << "end " << MonotonicMicroseconds() << " user_us "
+      << usage.ru_utime.tv_sec * 1000000L + usage.ru_utime.tv_usec << " sys_us "
+      << usage.ru_stime.tv_sec * 1000000L + usage.ru_stime.tv_usec << " maxrss_kb "
+      << usage.ru_maxrss << '\n';
+}
+
+}  // namespace
+
+std::string DescribeBestScoreFile() {
+  char* basePath = SDL_GetBasePath();
+  const std::string appDir = AppDirFromBasePath(basePath);
+  SDL_free(basePath);
+  return DescribeSavePlace(ChooseSavePlace(appDir, ProcessSaveEnvironment(), RealSaveProbe()));
+}
+
+int RunGame(const RunOptions& options) {
+  std::unique_ptr<std::ofstream> frameLog;
+  if (!options.frameLogPath.empty()) {
+    frameLog = std::make_unique<std::ofstream>(options.frameLogPath, std::ios::app);
+    if (!*frameLog) {
+      std::cerr << "voltaro5: cannot open the frame log " << options.frameLogPath << '\n';
+      return 1;
+    }
+    *frameLog << "start " << MonotonicMicroseconds() << '\n';
+  }
+  // A replay is checked before any window opens: a bad file is one message
+  // and status 2, with nothing written.
+  std::optional<ReplayShow> replay;
+  if (!options.replayPath.empty()) {
+    std::string whyNot;
+    std::optional<Recording> game = LoadReplayFile(options.replayPath, whyNot);
+    if (!game) {
+      std::cerr << "voltaro5: " << whyNot << '\n';
+      return 2;
+    }
+    replay = ReplayShow{std::move(*game), options.replaySpeed};
+  }
+  int status = 0;
+  try {
+    const Sprites sprites = LoadSprites();
+    SdlShell shell(sprites);
+    // Where the best score and the settings are kept is chosen once, from
+    // the program's directory, before the window opens at the size the
+    // settings ask for.
+    const std::string programDir = shell.AppDir();
+    const SavePlace settingsPlace =
+        ChooseSavePlace(programDir, ProcessSaveEnvironment(), RealSaveProbe());
+    const std::string settingsPath =
+        settingsPlace.iniPath.empty() ? settingsPlace.programIni : settingsPlace.iniPath;
+    Settings settings = ReadSettings(settingsPath, std::cerr);
+    if (options.scale) settings.window.scale = *options.scale;
+    if (options.fullscreen) settings.window.fullscreen = true;
+    shell.Configure(settings);
+    // Mappings for pads SDL does not know: beside the program or the settings.
+    LoadControllerMappings({programDir, settingsPlace.directory}, std::cerr);
+    SavePlace place;
+    ReplaySaver replays("", options.recordPath);
+    HighScoreStore store{[&place, &replays, &settingsPlace](const std::string&) {
+                           place = settingsPlace;
+                           replays.SetDirectory(place.directory);
+                           return ReadBestScore(place, std::cerr);
+                         },
+                         [&place](const std::string&, std::int32_t hiScore) {
+                           return StoreBestScore(place, hiScore, std::cerr);
+                         },
+                         [&place, &replays](const Recording& game, bool newRecord) {
+                           // The best-score file's folder may not exist yet.
+                           if (!place.directory.empty()) MakeSaveDirectory(place, nullptr);
+                           replays.Save(game, newRecord, std::cerr);
+                         }};
+    Scenes scenes(shell, sprites, std::move(store));
+    if (frameLog) {
+      scenes.SetFrameObserver([&log = *frameLog](const char* scene, std::int32_t frameTime) {
+        log << scene << ' ' << frameTime << ' ' << MonotonicMicroseconds() << '\n';
+      });
+    }
+    std::optional<WindowSettings> opened;  // the window as start-up opened it
+    try {
+      scenes.Form_Load();
+      opened = shell.WindowState();
+      if (replay) {
+        scenes.ReplayR(*replay);
+        return 0;
+      }
+      // The start timer's single tick: from here on the game runs in MainR.
+      scenes.MainR();
+    } catch (const QuitRequested&) {
+      // The window's size and fullscreen are kept for the next start, if the
+      // player changed them; a replay leaves the file alone.
+      if (!replay && opened && !settingsPlace.iniPath.empty() &&
+          !(*opened == shell.WindowState())) {
+        MakeSaveDirectory(settingsPlace, nullptr);
+        SaveWindowSettings(settingsPlace.iniPath, *opened, shell.WindowState(), std::cerr);
+      }
+      throw;
+    }
+  } catch (const QuitRequested&) {
+    status = 0;
+  } catch (const RunTimeError& error) {
+    ReportFatal(std::string("run-time error during play: ") + error.what());
+    status = 1;
+  } catch (const std::exception& error) {
+    ReportFatal(error.what());
+    status = 1;
+  }
+  if (frameLog) LogUsage(*frameLog);
+  return status;
+}
+
+}  // namespace voltaro

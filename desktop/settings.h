@@ -1,0 +1,52 @@
+// The player's settings, kept beside the best score in Voltaro5.ini, each in a
+// section of its own:
+//   [Window]  Scale=1..16, Fullscreen=0|1, PauseOnFocusLoss=0|1
+//   [Keys]    Left, Right, Jump, FireLeft, FireRight, FireUp, Start: lists of
+//             SDL key names ("FireLeft=Z, J")
+//   [Pad]     the same actions: lists of SDL game-controller button names
+// Read once at start-up; a bad entry never stops the game: one warning names
+// the file, the line and the problem, and that entry keeps its default.
+// [Window] is written back when the window closes, if the player changed it.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "desktop/key_bindings.h"
+
+namespace voltaro {
+
+inline constexpr const char* kWindowSection = "Window";
+inline constexpr const char* kKeysSection = "Keys";
+inline constexpr const char* kPadSection = "Pad";
+
+struct WindowSettings {
+  int scale = 1;  // the factor the window opens at
+  bool fullscreen = false;
+  bool pauseOnFocusLoss = true;
+
+  bool operator==(const WindowSettings&) const = default;
+};
+
+struct Settings {
+  WindowSettings window;
+  KeyBindings keys = DefaultKeyBindings();
+  PadBindings pad = DefaultPadBindings();
+};
+
+// The settings in a file's bytes; `path` only names the file in warnings.
+Settings ParseSettings(std::string_view bytes, const std::string& path, std::ostream& warnings);
+
+// The settings in the file at `path`. A missing file gives the defaults
+// silently, and so does one that cannot be read (the best score's reader
+// already says so).
+Settings ReadSettings(const std::string& path, std::ostream& warnings);
+
+// Writes Scale and Fullscreen in [Window] where `closing` differs from
+// `opened`, keeping every other byte of the file (atomic writes). A failure is
+// one warning; false then.
+bool SaveWindowSettings(const std::string& path, const WindowSettings& opened,
+                        const WindowSettings& closing, std::ostream& warnings);
+
+}  // namespace voltaro

@@ -1,0 +1,213 @@
+// Start-up, the scene sequence and the three scenes of the game's window. The
+// scenes pace themselves on the millisecond clock: each frame stamps
+// FrameTime, does its work, shows the picture, pumps events once and waits for
+// FrameTime plus its period. Key events are handled only inside those pumps
+// (and inside the placement loops of the set-up and play, which pump too).
+#include "scenes/scenes.h"
+
+#include <cmath>
+#include <utility>
+
+#include "game/game_ready.h"
+#include "game/keys.h"
+#include "game/play_cycle.h"
+#include "gfx/frame_drawing.h"
+#include "gfx/screens.h"
+#include "scenes/clock.h"
+
+namespace voltaro {
+
+Scenes::Scenes(Shell& shell, const Sprites& sprites, HighScoreStore store)
+    : shell_(shell), sprites_(sprites), store_(std::move(store)) {
+  TakePlayfieldSize();
+}
+
+void Scenes::Form_Load() {
+  appDir_ = shell_.AppDir();
+  shell_.SetCaption(kCaption);
+  random_ = RandomSource(shell_.TimeOfDaySeed());
+  TakePlayfieldSize();
+  shell_.SetClientSize(game_.ScreenW, game_.ScreenH);
+  hiScore_ = store_.read(appDir_);
+  shell_.ShowWindow();
+  PumpWindow();
+  game_.GameMode = kModeTitle;
+}
+
+void Scenes::MainR() {
+  for (;;) {
+    OpeningR();
+    StartGame();
+    GameR();
+    GameOver();
+  }
+}
+
+void Scenes::ReplayR(const ReplayShow& show) {
+  replay_ = &show;
+  replayKeys_.emplace(show.game.keys);
+  game_ = show.game.start;
+  random_ = RandomSource::FromState(show.game.randomState);
+  StartGame();
+  GameR();
+  GameOver();
+  replay_ = nullptr;
+  replayKeys_.reset();
+}
+
+void Scenes::StartGame() {
+  // Everything carried over from the previous game is in game_ now, keys
+  // pressed on the title screen after Enter included.
+  recorder_.GameStarting(game_, random_.State());
+  if (observer_ != nullptr) observer_->GameStarting(game_, random_.State());
+  inGame_ = true;
+  pump_ = 0;
+  frame_ = 0;
+  GameReady(game_, *this);
+  if (observer_ != nullptr) observer_->SetUpDone(game_);
+}
+
+void Scenes::OpeningR() {
+  std::int16_t blink = 0;
+  for (;;) {
+    StampFrame("title");
+    DrawTitleFrame(playfield_, sprites_, game_.ScreenW, game_.ScreenH, hiScore_,
+                   blink != kBlinkCycle - 1);
+    shell_.Show(playfield_);
+    ++blink;
+    if (blink >= kBlinkCycle) blink = 0;
+    // Enter came during the last frame's wait: this frame was still shown in
+    // full, and the game starts without waiting again.
+    if (game_.GameMode == kModePlaying) return;
+    PumpWindow();
+    WaitUntil(ClockAdd(frameTime_, kTitlePeriodMs));
+  }
+}
+
+void Scenes::GameR() {
+  shell_.AllowPause(true);
+  // The frame that ends the game (GameMode is now 2) is not drawn; the last
+  // picture stays up.
+  while (RunPlayFrame(game_, *this) == FrameEnd::kContinue) {
+  }
+  inGame_ = false;
+  shell_.AllowPause(false);
+}
+
+void Scenes::BeginFrame() {
+  StampFrame("play");
+  ++frame_;
+  if (replay_ == nullptr || (frame_ - 1) % replay_->framesPerPeriod == 0) periodStart_ = frameTime_;
+}
+
+void Scenes::ShowFrame(const GameState& game) {
+  DrawFrame(playfield_, sprites_, game);
+  shell_.Show(playfield_);
+}
+
+void Scenes::FrameDone(const GameState& game, FrameEnd end) {
+  recorder_.FrameDone(game, frame_, end);
+  if (observer_ != nullptr) observer_->FrameDone(game, frame_, end);
+}
+
+void Scenes::EndFrame() {
+  PumpEvents();
+  // A replay may run several frames in one period, counted from the first.
+  if (replay_ != nullptr && frame_ % replay_->framesPerPeriod != 0) return;
+  WaitUntil(ClockAdd(periodStart_, kPlayPeriodMs));
+}
+
+void Scenes::GameOver() {
+  const bool newRecord = game_.Score > hiScore_;
+  if (newRecord) hiScore_ = game_.Score;
+  DrawGameOverFrame(playfield_, sprites_, game_.ScreenW, game_.Score, newRecord);
+  // Only a strictly higher score is stored, and a replay stores nothing; the
+  // files are written before the picture is shown, so closing the window now
+  // cannot lose the record.
+  if (replay_ == nullptr) {
+    if (newRecord) hiScore_ = store_.write(appDir_, hiScore_);
+    if (store_.saveReplay && recorder_.Finished()) store_.saveReplay(recorder_.Get(), newRecord);
+  }
+  shell_.Show(playfield_);
+  // Drawn once; then sleep on the event queue until Enter. No clock here.
+  for (;;) {
+    PumpWindow();
+    if (game_.GameMode == kModeTitle) return;
+    shell_.WaitForEvent();
+  }
+}
+
+void Scenes::WaitUntil(std::int32_t deadline) {
+  for (;;) {
+    if (resumed_) {
+      // The game's clock stood still during the pause.
+      resumed_ = false;
+      frameTime_ = shell_.Now();
+      deadline = ClockAdd(frameTime_, kPlayPeriodMs);
+    }
+    if (ClockPassed(shell_.Now(), deadline)) return;
+    // Sleep on the event queue instead of spinning; wake for any event, or
+    // when the clock is about to pass the deadline. These pumps all belong
+    // to the same stretch between two frames.
+    shell_.WaitForEventsUntil(ClockAdd(deadline, 1));
+    PumpWindow();
+  }
+}
+
+void Scenes::PumpEvents() {
+  if (inGame_) ++pump_;
+  if (replayKeys_ && inGame_) {
+    replayKeys_->AtPump(pump_, [this](const RecordedKey& key) { Deliver(key.down, key.code); });
+  }
+  PumpWindow();
+}
+
+float Scenes::Random() {
+  const float r = random_.Next();
+  if (observer_ != nullptr) observer_->Drew(r);
+  return r;
+}
+
+void Scenes::OnKeyDown(int keyCode) {
+  // A replay takes no keys from the player until its game-over screen.
+  if (replay_ != nullptr && inGame_) return;
+  Deliver(true, keyCode);
+  // A key an input method took: ask for it to be switched off, in any scene.
+  // The scene that pumped stays where it is until the box is dismissed.
+  if (keyCode == kKeyProcess) shell_.ShowImeMessage();
+}
+
+void Scenes::OnKeyUp(int keyCode) {
+  if (replay_ != nullptr && inGame_) return;
+  Deliver(false, keyCode);
+}
+
+void Scenes::Deliver(bool down, int keyCode) {
+  if (down) {
+    Form_KeyDown(game_, keyCode);
+  } else {
+    Form_KeyUp(game_, keyCode);
+  }
+  if (inGame_) {
+    recorder_.KeyDelivered(pump_, down, keyCode);
+    if (observer_ != nullptr) observer_->KeyDelivered(pump_, down, keyCode);
+  }
+}
+
+void Scenes::OnResumed() {
+  resumed_ = true;
+}
+
+void Scenes::TakePlayfieldSize() {
+  // The playfield takes the background picture's size.
+  game_.ScreenW = static_cast<std::int16_t>(sprites_.picBack.width);
+  game_.ScreenH = static_cast<std::int16_t>(sprites_.picBack.height);
+  playfield_ = Surface(game_.ScreenW, game_.ScreenH, kBlack);
+}
+
+void Scenes::StampFrame(const char* scene) {
+  frameTime_ = shell_.Now();
+  if (frameObserver_) frameObserver_(scene, frameTime_);
+}
+
+}  // namespace voltaro

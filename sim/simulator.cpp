@@ -1,0 +1,246 @@
+// The simulator's game loop. Per game: GameMode 1 (Enter on the title
+// screen), set-up, then frame after frame through the same frame cycle as the
+// window's play scene. Before each frame the scripted events of its tick are
+// delivered in file order, then the bot's and the pilot's; a replay's keys
+// arrive instead at the pumps that received them when it was played.
+#include "sim/simulator.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "game/game_ready.h"
+#include "game/headless_platform.h"
+#include "game/keys.h"
+#include "game/play_cycle.h"
+#include "game/run_time_error.h"
+#include "sim/frame_shots.h"
+#include "sim/players.h"
+#include "sim/trace_observer.h"
+
+namespace voltaro::sim {
+
+namespace {
+
+// Runs the games of one simulator run: the platform, the keys, the pictures
+// and the trace around the shared frame cycle.
+class SimHost final : public PlayHost {
+ public:
+  SimHost(const Options& options, const RandomSource& random, std::FILE* trace)
+      : options_(options), platform_(random) {
+    if (trace != nullptr) trace_ = std::make_unique<TraceObserver>(trace);
+    if (options.render || !options.shotsDir.empty()) {
+      shots_ = std::make_unique<FrameShots>(options.shotsDir, options.every);
+    }
+    if (options.botSeed) players_.push_back(std::make_unique<Bot>(*options.botSeed));
+    if (options.pilotSeed) players_.push_back(std::make_unique<Pilot>(*options.pilotSeed));
+  }
+
+  void SetScript(const std::vector<KeyEvent>& script) { script_ = &script; }
+  void SetReplay(const std::vector<RecordedKey>& keys) { replay_.emplace(keys); }
+
+  // Plays one game from its set-up to its end or the frame limit; returns the
+  // frame it stopped in and how.
+  GameResult PlayOne(GameState& game, std::int64_t gameNo) {
+    game_ = &game;
+    gameNo_ = gameNo;
+    frame_ = 0;
+    pump_ = 0;
+    limitReached_ = false;
+    if (trace_) trace_->GameStarting(game, platform_.Source().State());
+    GameReady(game, *this);
+    if (trace_) trace_->SetUpDone(game);
+    FrameEnd end = FrameEnd::kContinue;
+    while (end == FrameEnd::kContinue && !limitReached_) end = RunPlayFrame(game, *this);
+    const char* endName = limitReached_ ? "limit" : TraceObserver::EndName(end);
+    return GameResult{frame_, game.Score, endName};
+  }
+
+  std::int64_t Frame() const { return frame_; }
+  std::int64_t ImeMessages() const { return imeMessages_; }
+  bool TraceOk() const { return !trace_ || trace_->Ok(); }
+
+  // Platform
+  void PumpEvents() override {
+    ++pump_;
+    DeliverReplayKeys();
+  }
+  float Random() override {
+    const float r = platform_.Random();
+    if (trace_) trace_->Drew(r);
+    return r;
+  }
+
+  // PlayHost
+  void BeginFrame() override {
+    ++frame_;
+    events_.clear();
+    if (script_ != nullptr) {
+      while (nextScripted_ < script_->size() && (*script_)[nextScripted_].tick <= tick_) {
+        events_.push_back((*script_)[nextScripted_++]);
+      }
+    }
+    for (auto& player : players_) player->Decide(*game_, tick_, events_);
+    for (const KeyEvent& event : events_) Deliver(event.down, event.code);
+  }
+  void ShowFrame(const GameState& game) override {
+    if (shots_) shots_->Frame(game, gameNo_, frame_);
+  }
+  void FrameDone(const GameState& game, FrameEnd end) override {
+    const char* endName = TraceObserver::EndName(end);
+    if (end == FrameEnd::kContinue && frame_ >= options_.maxFrames) {
+      endName = "limit";
+      limitReached_ = true;
+    }
+    if (trace_) trace_->WriteFrame(game, frame_, endName);
+    ++tick_;
+  }
+  void EndFrame() override {
+    ++pump_;
+    DeliverReplayKeys();
+  }
+
+ private:
+  void Deliver(bool down, int code) {
+    if (down) {
+      Form_KeyDown(*game_, code);
+      // The window would ask for the input method to be switched off here.
+      if (code == kKeyProcess) ++imeMessages_;
+    } else {
+      Form_KeyUp(*game_, code);
+    }
+    if (trace_) trace_->KeyDelivered(pump_, down, code);
+  }
+
+  void DeliverReplayKeys() {
+    if (replay_) {
+      replay_->AtPump(pump_, [this](const RecordedKey& key) { Deliver(key.down, key.code); });
+    }
+  }
+
+  const Options& options_;
+  HeadlessPlatform platform_;
+  std::unique_ptr<TraceObserver> trace_;
+  std::unique_ptr<FrameShots> shots_;
+  std::vector<std::unique_ptr<Player>> players_;
+  const std::vector<KeyEvent>* script_ = nullptr;
+  std::size_t nextScripted_ = 0;
+  std::optional<KeyReplay> replay_;
+  std::vector<KeyEvent> events_;
+  GameState* game_ = nullptr;
+  std::int64_t gameNo_ = 0;
+  std::int64_t frame_ = 0;
+  std::int64_t pump_ = 0;
+  std::uint64_t tick_ = 1;
+  bool limitReached_ = false;
+  std::int64_t imeMessages_ = 0;
+};
+
+[[noreturn]] void RethrowInGame(const RunTimeError& error, std::int64_t gameNo,
+                                std::int64_t frameNo) {
+  throw RunTimeError("run-time error in game " + std::to_string(gameNo) + ", frame " +
+                     std::to_string(frameNo) + ": " + error.what());
+}
+
+}  // namespace
+
+void RunSimulation(const Options& options, const std::vector<KeyEvent>& script, std::FILE* trace,
+                   RunSummary& summary) {
+  SimHost host(options, RandomSource(options.seed), trace);
+  host.SetScript(script);
+  GameState game;
+  const auto start = std::chrono::steady_clock::now();
+  for (std::int64_t gameNo = 1; gameNo <= options.games; ++gameNo) {
+    try {
+      game.GameMode = kModePlaying;
+      const GameResult result = host.PlayOne(game, gameNo);
+      summary.games.push_back(result);
+      summary.frames += result.frames;
+    } catch (const RunTimeError& error) {
+      summary.frames += host.Frame();
+      summary.imeMessages = host.ImeMessages();
+      RethrowInGame(error, gameNo, host.Frame());
+    }
+  }
+  summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  summary.imeMessages = host.ImeMessages();
+}
+
+std::optional<std::string> RunReplay(const Options& options, const Recording& recording,
+                                     std::FILE* trace, RunSummary& summary) {
+  // The replay stops at the recorded last frame at the latest.
+  Options replayOptions = options;
+  replayOptions.maxFrames = recording.frames;
+  SimHost host(replayOptions, RandomSource::FromState(recording.randomState), trace);
+  host.SetReplay(recording.keys);
+  GameState game = recording.start;
+  const auto start = std::chrono::steady_clock::now();
+  GameResult result;
+  try {
+    result = host.PlayOne(game, 1);
+  } catch (const RunTimeError& error) {
+    summary.frames += host.Frame();
+    RethrowInGame(error, 1, host.Frame());
+  }
+  summary.games.push_back(result);
+  summary.frames += result.frames;
+  summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  summary.imeMessages = host.ImeMessages();
+
+  const std::string recordedEnd = TraceObserver::EndName(recording.end);
+  const std::string frame = "frame " + std::to_string(result.frames) + ": ";
+  if (std::string_view(result.end) == "limit") {
+    return frame + "the recording ended here (" + recordedEnd + ") but the game went on";
+  }
+  if (result.end != recordedEnd || result.frames != recording.frames) {
+    return frame + "the game ended (" + result.end + ") before its recorded end (" + recordedEnd +
+           ") in frame " + std::to_string(recording.frames);
+  }
+  if (result.score != recording.score) {
+    return frame + "score " + std::to_string(result.score) + ", recorded " +
+           std::to_string(recording.score);
+  }
+  return std::nullopt;
+}
+
+std::string SummaryLine(const RunSummary& summary) {
+  // Long soak runs play thousands of games: the line names the first ones
+  // and counts the rest.
+  constexpr std::size_t kListed = 50;
+  std::int64_t hits = 0, fell = 0, limit = 0;
+  for (const GameResult& result : summary.games) {
+    const std::string_view end = result.end;
+    hits += end == "hits";
+    fell += end == "fell";
+    limit += end == "limit";
+  }
+  std::string line = "voltaro5-sim: games " + std::to_string(summary.games.size()) + ", frames " +
+                     std::to_string(summary.frames) + ", ends hits " + std::to_string(hits) +
+                     " fell " + std::to_string(fell) + " limit " + std::to_string(limit) +
+                     ", scores [";
+  for (std::size_t i = 0; i < summary.games.size() && i < kListed; ++i) {
+    if (i != 0) line += ", ";
+    line += std::to_string(summary.games[i].score) + " " + summary.games[i].end;
+  }
+  if (summary.games.size() > kListed) {
+    line += ", and " + std::to_string(summary.games.size() - kListed) + " more";
+  }
+  line += "]";
+  if (summary.imeMessages > 0) {
+    line += ", input-method messages " + std::to_string(summary.imeMessages);
+  }
+  const double frames = static_cast<double>(summary.frames);
+  char speed[96];
+  if (summary.frames > 0 && summary.seconds > 0) {
+    std::snprintf(speed, sizeof speed, ", %.3f us/frame, %.0f frames/s",
+                  summary.seconds * 1e6 / frames, frames / summary.seconds);
+  } else {
+    std::snprintf(speed, sizeof speed, ", - us/frame");
+  }
+  line += speed;
+  return line;
+}
+
+}  // namespace voltaro::sim

@@ -1,0 +1,98 @@
+// Which code a key gives the game through the bindings, and which action a
+// pad button serves.
+#include "desktop/key_bindings.h"
+
+#include <gtest/gtest.h>
+
+#include "game/keys.h"
+
+namespace voltaro {
+namespace {
+
+KeyBindings Rebound() {
+  KeyBindings keys = DefaultKeyBindings();
+  keys.keys[static_cast<std::size_t>(Action::kLeft)] = {SDLK_a};
+  keys.keys[static_cast<std::size_t>(Action::kStart)] = {SDLK_SPACE};
+  keys.keys[static_cast<std::size_t>(Action::kFireLeft)] = {SDLK_z, SDLK_j};
+  return keys;
+}
+
+TEST(KeyBindings, KeysResolveThroughTheBindings) {
+  struct Case {
+    bool rebound;
+    SDL_Keycode key;
+    Uint16 mod;
+    int expected;
+  };
+  constexpr auto kp = [](SDL_Scancode s) { return SDL_SCANCODE_TO_KEYCODE(s); };
+  const Case cases[] = {
+      // The defaults are the game's own keys.
+      {false, SDLK_LEFT, 0, kKeyLeft},
+      {false, SDLK_RIGHT, 0, kKeyRight},
+      {false, SDLK_UP, 0, kKeyUp},
+      {false, SDLK_z, 0, kKeyZ},
+      {false, SDLK_v, 0, kKeyV},
+      {false, SDLK_d, 0, kKeyD},
+      {false, SDLK_RETURN, 0, kKeyEnter},
+      {false, SDLK_KP_ENTER, 0, kKeyEnter},
+      {false, SDLK_a, 0, 65},  // any other key as always
+      {false, SDLK_SPACE, 0, 32},
+      // The keypad's arrows with NumLock off steer and jump; with it on, nothing.
+      {false, kp(SDL_SCANCODE_KP_4), 0, kKeyLeft},
+      {false, kp(SDL_SCANCODE_KP_6), 0, kKeyRight},
+      {false, kp(SDL_SCANCODE_KP_8), 0, kKeyUp},
+      {false, kp(SDL_SCANCODE_KP_2), 0, 40},
+      {false, kp(SDL_SCANCODE_KP_4), KMOD_NUM, 0},
+      {false, kp(SDL_SCANCODE_KP_8), KMOD_NUM, 0},
+      // Rebound: the new keys give the action's code, the old ones nothing.
+      {true, SDLK_a, 0, kKeyLeft},
+      {true, SDLK_LEFT, 0, 0},
+      {true, kp(SDL_SCANCODE_KP_4), 0, 0},  // the keypad's Left is the Left arrow
+      {true, SDLK_SPACE, 0, kKeyEnter},
+      {true, SDLK_RETURN, 0, 0},
+      {true, SDLK_KP_ENTER, 0, 0},
+      {true, SDLK_j, 0, kKeyZ},
+      {true, SDLK_z, 0, kKeyZ},
+      {true, SDLK_RIGHT, 0, kKeyRight},  // untouched actions keep their keys
+  };
+  for (const Case& c : cases) {
+    const KeyBindings keys = c.rebound ? Rebound() : DefaultKeyBindings();
+    // Keys made from a scancode carry it; without SDL started the table is empty.
+    const SDL_Scancode scancode = (c.key & SDLK_SCANCODE_MASK) != 0
+                                      ? static_cast<SDL_Scancode>(c.key & ~SDLK_SCANCODE_MASK)
+                                      : SDL_GetScancodeFromKey(c.key);
+    EXPECT_EQ(GameKeyCode(keys, c.key, scancode, c.mod), c.expected)
+        << SDL_GetKeyName(c.key) << (c.rebound ? " rebound" : "") << " mod " << c.mod;
+  }
+}
+
+TEST(KeyBindings, PadButtonsServeTheirActions) {
+  PadBindings pad = DefaultPadBindings();
+  const std::pair<SDL_GameControllerButton, std::optional<Action>> defaults[] = {
+      {SDL_CONTROLLER_BUTTON_DPAD_LEFT, Action::kLeft},
+      {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, Action::kRight},
+      {SDL_CONTROLLER_BUTTON_A, Action::kJump},
+      {SDL_CONTROLLER_BUTTON_X, Action::kFireLeft},
+      {SDL_CONTROLLER_BUTTON_B, Action::kFireRight},
+      {SDL_CONTROLLER_BUTTON_Y, Action::kFireUp},
+      {SDL_CONTROLLER_BUTTON_START, Action::kStart},
+      {SDL_CONTROLLER_BUTTON_BACK, std::nullopt},
+      {SDL_CONTROLLER_BUTTON_DPAD_UP, std::nullopt},
+  };
+  for (const auto& [button, action] : defaults) {
+    EXPECT_EQ(ActionOfButton(pad, button), action) << SDL_GameControllerGetStringForButton(button);
+  }
+  pad.buttons[static_cast<std::size_t>(Action::kJump)] = {SDL_CONTROLLER_BUTTON_LEFTSHOULDER};
+  EXPECT_EQ(ActionOfButton(pad, SDL_CONTROLLER_BUTTON_LEFTSHOULDER), Action::kJump);
+  EXPECT_EQ(ActionOfButton(pad, SDL_CONTROLLER_BUTTON_A), std::nullopt);
+}
+
+TEST(KeyBindings, ActionNamesAndCodes) {
+  EXPECT_EQ(ActionNamed("firelEFT"), Action::kFireLeft);
+  EXPECT_EQ(ActionNamed("Fire"), std::nullopt);
+  EXPECT_EQ(InfoOf(Action::kFireUp).keyCode, kKeyD);
+  EXPECT_EQ(InfoOf(Action::kJump).keyCode, kKeyUp);
+}
+
+}  // namespace
+}  // namespace voltaro
