@@ -25,7 +25,7 @@ const Sprites& TheSprites() {
 void BM_DrawBusyFrame(benchmark::State& state) {
   const Sprites& sprites = TheSprites();
   const GameState game = testing::BusyFrameState();
-  Surface playfield(sprites.picBack.width, sprites.picBack.height);
+  Surface playfield(sprites.background.width, sprites.background.height);
   for (auto _ : state) {
     DrawFrame(playfield, sprites, game);
     benchmark::DoNotOptimize(playfield.pixels.data());
@@ -40,7 +40,7 @@ void BM_DrawQuietFrame(benchmark::State& state) {
   for (Enemy& e : game.Enemies) e.X = -200.0F;
   for (Coin& c : game.Coins) c.X = -100.0F;
   for (Bullet& b : game.Bullets) b.Flying = false;
-  Surface playfield(sprites.picBack.width, sprites.picBack.height);
+  Surface playfield(sprites.background.width, sprites.background.height);
   for (auto _ : state) {
     DrawFrame(playfield, sprites, game);
     benchmark::DoNotOptimize(playfield.pixels.data());
@@ -85,7 +85,7 @@ void BM_MaskedDrawCar(benchmark::State& state) {
   const Sprites& sprites = TheSprites();
   Surface playfield(kPlayfieldW, kPlayfieldH);
   for (auto _ : state) {
-    DrawMasked(playfield, sprites.picBall, 100, 200);
+    DrawMasked(playfield, sprites.car, 100, 200);
     benchmark::DoNotOptimize(playfield.pixels.data());
     benchmark::ClobberMemory();
   }

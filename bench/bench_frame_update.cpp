@@ -1,4 +1,4 @@
-// The cost of one play frame's update: PlayFrame and the frame's ScorePoint
+// The cost of one play frame's update: UpdateFrame and the frame's ScorePoint
 // on a running game, without drawing. When a game ends it is set up afresh
 // with the timer stopped, so only frames in play are measured. The target is
 // well under 2 microseconds a frame, so the headless simulator runs several
@@ -21,7 +21,7 @@ void NewGame(voltaro::GameState& game, voltaro::HeadlessPlatform& platform, bool
   voltaro::GameReady(game, platform);
   if (holdFire) {
     for (const int key : {voltaro::kKeyZ, voltaro::kKeyV, voltaro::kKeyD}) {
-      voltaro::Form_KeyDown(game, key);
+      voltaro::HandleKeyDown(game, key);
     }
   }
 }
@@ -33,7 +33,7 @@ void BM_FrameUpdate_FromSetUp(benchmark::State& state) {
   voltaro::GameState game;
   NewGame(game, platform, false);
   for (auto _ : state) {
-    const voltaro::FrameEnd end = voltaro::PlayFrame(game, platform);
+    const voltaro::FrameEnd end = voltaro::UpdateFrame(game, platform);
     if (end == voltaro::FrameEnd::kContinue) {
       voltaro::ScorePoint(game);
     } else {
@@ -56,7 +56,7 @@ void BM_FrameUpdate_LongGame(benchmark::State& state) {
   NewGame(game, platform, true);
   std::int64_t games = 1;
   for (auto _ : state) {
-    const voltaro::FrameEnd end = voltaro::PlayFrame(game, platform);
+    const voltaro::FrameEnd end = voltaro::UpdateFrame(game, platform);
     if (end == voltaro::FrameEnd::kContinue) {
       voltaro::ScorePoint(game);
       if (game.CarY > 300) {

@@ -115,14 +115,14 @@ int RunGame(const RunOptions& options) {
     }
     std::optional<WindowSettings> opened;  // the window as start-up opened it
     try {
-      scenes.Form_Load();
+      scenes.StartUp();
       opened = shell.WindowState();
       if (replay) {
-        scenes.ReplayR(*replay);
+        scenes.ReplayScene(*replay);
         return 0;
       }
-      // The start timer's single tick: from here on the game runs in MainR.
-      scenes.MainR();
+      // The start timer's single tick: from here on the game runs in RunScenes.
+      scenes.RunScenes();
     } catch (const QuitRequested&) {
       // The window's size and fullscreen are kept for the next start, if the
       // player changed them; a replay leaves the file alone.

@@ -151,8 +151,8 @@ SdlShell::SdlShell(const Sprites& sprites) : sprites_(sprites) {
     SDL_Quit();
     throw std::runtime_error("no display to open the window on (is DISPLAY set?)");
   }
-  const int width = std::max(1, sprites.picBack.width);
-  const int height = std::max(1, sprites.picBack.height);
+  const int width = std::max(1, sprites.background.width);
+  const int height = std::max(1, sprites.background.height);
   window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                              SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (window_ == nullptr) {

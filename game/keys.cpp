@@ -23,7 +23,7 @@ int FireKeyIndex(int keyCode) {
 
 }  // namespace
 
-void Form_KeyDown(GameState& game, int keyCode) {
+void HandleKeyDown(GameState& game, int keyCode) {
   // The mode is read once: Enter on the title screen starts play but is not
   // also taken as a key of the game it starts.
   const std::int16_t mode = game.GameMode;
@@ -50,7 +50,7 @@ void Form_KeyDown(GameState& game, int keyCode) {
   if (mode == kModeGameOver && keyCode == kKeyEnter) game.GameMode = kModeTitle;
 }
 
-void Form_KeyUp(GameState& game, int keyCode) {
+void HandleKeyUp(GameState& game, int keyCode) {
   // Releases on the title and game-over screens are not seen, so a fire key
   // held when a game ends stays unreleased into the next one.
   if (game.GameMode != kModePlaying) return;

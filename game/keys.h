@@ -19,7 +19,7 @@ inline constexpr int kKeyProcess = 229;  // a key taken by an active input metho
 // The input-method key (kKeyProcess) changes nothing here: whoever delivers
 // the key shows the message asking for the input method to be switched off,
 // right after this handler, in every mode.
-void Form_KeyDown(GameState& game, int keyCode);
-void Form_KeyUp(GameState& game, int keyCode);
+void HandleKeyDown(GameState& game, int keyCode);
+void HandleKeyUp(GameState& game, int keyCode);
 
 }  // namespace voltaro

@@ -1,4 +1,4 @@
-// The phases of one play frame, in the order PlayFrame runs them. Each reads
+// The phases of one play frame, in the order UpdateFrame runs them. Each reads
 // the positions the earlier phases of the same frame left behind.
 #pragma once
 

@@ -5,9 +5,9 @@
 
 namespace voltaro {
 
-FrameEnd RunPlayFrame(GameState& game, PlayHost& host) {
+FrameEnd RunFrame(GameState& game, PlayHost& host) {
   host.BeginFrame();
-  const FrameEnd end = PlayFrame(game, host);
+  const FrameEnd end = UpdateFrame(game, host);
   if (end == FrameEnd::kContinue) {
     host.ShowFrame(game);
     ScorePoint(game);

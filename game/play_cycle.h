@@ -26,7 +26,7 @@ class PlayHost : public Platform {
 
 // Runs one frame: begin, the phases, and unless the frame ended the game its
 // drawing, the show and the frame's point; then FrameDone, and EndFrame when
-// play goes on. Throws RunTimeError as PlayFrame does.
-FrameEnd RunPlayFrame(GameState& game, PlayHost& host);
+// play goes on. Throws RunTimeError as UpdateFrame does.
+FrameEnd RunFrame(GameState& game, PlayHost& host);
 
 }  // namespace voltaro

@@ -14,7 +14,7 @@ inline constexpr int kFallOutBelow = 50;
 
 }  // namespace
 
-FrameEnd PlayFrame(GameState& game, Platform& platform) {
+FrameEnd UpdateFrame(GameState& game, Platform& platform) {
   PlatePhase(game, platform);
   CarPhase(game);
   EnemyPhase(game, platform);

@@ -16,7 +16,7 @@ enum class FrameEnd {
 // Runs the phases of one frame in order: plates, car, enemies, coins, fire,
 // bullets, bullets against enemies, enemies against the car, fall-out test.
 // Throws RunTimeError when the score leaves the 32-bit range.
-FrameEnd PlayFrame(GameState& game, Platform& platform);
+FrameEnd UpdateFrame(GameState& game, Platform& platform);
 
 // The point for a frame survived, added after the frame has been shown.
 void ScorePoint(GameState& game);

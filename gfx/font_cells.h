@@ -1,5 +1,5 @@
 // The playfield's size (kPlayfieldW x kPlayfieldH, from the game's state),
-// carried by picBack, and the font sheet's cells.
+// carried by background, and the font sheet's cells.
 #pragma once
 
 #include "game/game_state.h"

@@ -28,11 +28,11 @@ constexpr int kFullHealth = 3;
 const SpritePair* BulletSprite(const Sprites& sprites, std::int16_t kind) {
   switch (kind) {
     case 0:
-      return &sprites.picBulletL;
+      return &sprites.bulletLeft;
     case 1:
-      return &sprites.picBulletR;
+      return &sprites.bulletRight;
     case 2:
-      return &sprites.picBulletU;
+      return &sprites.bulletUp;
     default:
       return nullptr;
   }
@@ -49,14 +49,14 @@ void DrawFrame(Surface& playfield, const Sprites& sprites, const GameState& game
   playfield.Clear();
 
   for (const Plate& plate : game.Plates) {
-    DrawOpaque(playfield, sprites.picPlate, PixelFromFloat(plate.X), PixelFromFloat(plate.Y));
+    DrawOpaque(playfield, sprites.plate, PixelFromFloat(plate.X), PixelFromFloat(plate.Y));
   }
   // Every enemy and coin slot is drawn; a parked one lies outside and shows nothing.
   for (const Enemy& enemy : game.Enemies) {
-    DrawMasked(playfield, sprites.picEnemy, PixelFromFloat(enemy.X), PixelFromFloat(enemy.Y));
+    DrawMasked(playfield, sprites.enemy, PixelFromFloat(enemy.X), PixelFromFloat(enemy.Y));
   }
   for (const Coin& coin : game.Coins) {
-    DrawMasked(playfield, sprites.picCoin, PixelFromFloat(coin.X), PixelFromFloat(coin.Y));
+    DrawMasked(playfield, sprites.coin, PixelFromFloat(coin.X), PixelFromFloat(coin.Y));
   }
   for (const Bullet& bullet : game.Bullets) {
     const SpritePair* sprite = BulletSprite(sprites, bullet.Kind);
@@ -71,9 +71,9 @@ void DrawFrame(Surface& playfield, const Sprites& sprites, const GameState& game
              "SCORE:" + std::to_string(game.Score));
 
   if (game.CarY >= kCarAboveTop) {
-    DrawMasked(playfield, sprites.picBall, PixelFromFloat(game.CarX), PixelFromFloat(game.CarY));
+    DrawMasked(playfield, sprites.car, PixelFromFloat(game.CarX), PixelFromFloat(game.CarY));
   } else {
-    DrawMasked(playfield, sprites.picArrow, PixelFromFloat(game.CarX), 0);
+    DrawMasked(playfield, sprites.arrow, PixelFromFloat(game.CarX), 0);
   }
 }
 

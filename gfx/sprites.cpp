@@ -43,18 +43,18 @@ SpritePair LoadPair(const char* const* xpm, std::string_view name, int width, in
 
 Sprites LoadSprites() {
   Sprites s;
-  s.picPlate = MakeOpaque(DecodeChecked(art::kPlateXpm, "picPlate", kPlateW, kPlateH), "picPlate");
-  s.picBall = LoadPair(art::kCarXpm, "picBall", kCarW, kCarH);
-  s.picArrow = LoadPair(art::kArrowXpm, "picArrow", kArrowW, kArrowH);
+  s.plate = MakeOpaque(DecodeChecked(art::kPlateXpm, "plate", kPlateW, kPlateH), "plate");
+  s.car = LoadPair(art::kCarXpm, "car", kCarW, kCarH);
+  s.arrow = LoadPair(art::kArrowXpm, "arrow", kArrowW, kArrowH);
   // The enemy hides whatever it stands over, so its picture has no holes.
-  s.picEnemy = MakeSpritePair(
-      MakeOpaque(DecodeChecked(art::kEnemyXpm, "picEnemy", kEnemyW, kEnemyH), "picEnemy"));
-  s.picCoin = LoadPair(art::kCoinXpm, "picCoin", kCoinW, kCoinH);
-  s.picBulletL = LoadPair(art::kBulletLeftXpm, "picBulletL", kSideBulletW, kSideBulletH);
-  s.picBulletR = LoadPair(art::kBulletRightXpm, "picBulletR", kSideBulletW, kSideBulletH);
-  s.picBulletU = LoadPair(art::kBulletUpXpm, "picBulletU", kSideBulletH, kSideBulletW);
-  s.picChar = LoadPair(art::kFontXpm, "picChar", kGlyphW * kGlyphCount, kGlyphH);
-  s.picBack = Surface(kPlayfieldW, kPlayfieldH);
+  s.enemy =
+      MakeSpritePair(MakeOpaque(DecodeChecked(art::kEnemyXpm, "enemy", kEnemyW, kEnemyH), "enemy"));
+  s.coin = LoadPair(art::kCoinXpm, "coin", kCoinW, kCoinH);
+  s.bulletLeft = LoadPair(art::kBulletLeftXpm, "bulletLeft", kSideBulletW, kSideBulletH);
+  s.bulletRight = LoadPair(art::kBulletRightXpm, "bulletRight", kSideBulletW, kSideBulletH);
+  s.bulletUp = LoadPair(art::kBulletUpXpm, "bulletUp", kSideBulletH, kSideBulletW);
+  s.font = LoadPair(art::kFontXpm, "font", kGlyphW * kGlyphCount, kGlyphH);
+  s.background = Surface(kPlayfieldW, kPlayfieldH);
   s.icon32 = LoadPair(art::kIcon32Xpm, "icon32", 32, 32);
   s.icon16 = LoadPair(art::kIcon16Xpm, "icon16", 16, 16);
   return s;

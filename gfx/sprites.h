@@ -13,18 +13,18 @@ struct SpritePair {
 };
 
 struct Sprites {
-  Surface picPlate;       // 80 x 10, drawn opaque
-  SpritePair picBall;     // 34 x 16, the car
-  SpritePair picArrow;    // 20 x 32, marker while the car is above the top edge
-  SpritePair picEnemy;    // 34 x 16, opaque everywhere
-  SpritePair picCoin;     // 10 x 10
-  SpritePair picBulletL;  // 9 x 4
-  SpritePair picBulletR;  // 9 x 4
-  SpritePair picBulletU;  // 4 x 9
-  SpritePair picChar;     // 1170 x 14: 65 glyph cells of 18 x 14, codes 32 to 96
-  Surface picBack;        // 250 x 400, no artwork: defines the playfield size
-  SpritePair icon32;      // window icon, 32 x 32
-  SpritePair icon16;      // window icon, 16 x 16
+  Surface plate;           // 80 x 10, drawn opaque
+  SpritePair car;          // 34 x 16
+  SpritePair arrow;        // 20 x 32, marker while the car is above the top edge
+  SpritePair enemy;        // 34 x 16, opaque everywhere
+  SpritePair coin;         // 10 x 10
+  SpritePair bulletLeft;   // 9 x 4
+  SpritePair bulletRight;  // 9 x 4
+  SpritePair bulletUp;     // 4 x 9
+  SpritePair font;         // 1170 x 14: 65 glyph cells of 18 x 14, codes 32 to 96
+  Surface background;      // 250 x 400, no artwork: defines the playfield size
+  SpritePair icon32;       // window icon, 32 x 32
+  SpritePair icon16;       // window icon, 16 x 16
 };
 
 // Decodes the compiled-in artwork. Throws std::runtime_error naming the picture

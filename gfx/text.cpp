@@ -97,13 +97,13 @@ void DrawStringScaled(Surface& target, std::int16_t x, std::int16_t y, const Sur
 
 void WriteText(Surface& playfield, const Sprites& sprites, std::int16_t wX, std::int16_t wY,
                std::string_view wString) {
-  DrawString(playfield, wX, wY, sprites.picChar.mask, sprites.picChar.image, kGlyphW, kGlyphH,
+  DrawString(playfield, wX, wY, sprites.font.mask, sprites.font.image, kGlyphW, kGlyphH,
              UpperCase(wString));
 }
 
 void WriteTextSize(Surface& playfield, const Sprites& sprites, std::int16_t wX, std::int16_t wY,
                    float wSize, std::string_view wString) {
-  DrawStringScaled(playfield, wX, wY, sprites.picChar.mask, sprites.picChar.image, kGlyphW, kGlyphH,
+  DrawStringScaled(playfield, wX, wY, sprites.font.mask, sprites.font.image, kGlyphW, kGlyphH,
                    wSize, UpperCase(wString));
 }
 

@@ -22,7 +22,7 @@ Scenes::Scenes(Shell& shell, const Sprites& sprites, HighScoreStore store)
   TakePlayfieldSize();
 }
 
-void Scenes::Form_Load() {
+void Scenes::StartUp() {
   appDir_ = shell_.AppDir();
   shell_.SetCaption(kCaption);
   random_ = RandomSource(shell_.TimeOfDaySeed());
@@ -34,23 +34,23 @@ void Scenes::Form_Load() {
   game_.GameMode = kModeTitle;
 }
 
-void Scenes::MainR() {
+void Scenes::RunScenes() {
   for (;;) {
-    OpeningR();
+    TitleScene();
     StartGame();
-    GameR();
-    GameOver();
+    PlayScene();
+    GameOverScene();
   }
 }
 
-void Scenes::ReplayR(const ReplayShow& show) {
+void Scenes::ReplayScene(const ReplayShow& show) {
   replay_ = &show;
   replayKeys_.emplace(show.game.keys);
   game_ = show.game.start;
   random_ = RandomSource::FromState(show.game.randomState);
   StartGame();
-  GameR();
-  GameOver();
+  PlayScene();
+  GameOverScene();
   replay_ = nullptr;
   replayKeys_.reset();
 }
@@ -67,7 +67,7 @@ void Scenes::StartGame() {
   if (observer_ != nullptr) observer_->SetUpDone(game_);
 }
 
-void Scenes::OpeningR() {
+void Scenes::TitleScene() {
   std::int16_t blink = 0;
   for (;;) {
     StampFrame("title");
@@ -84,11 +84,11 @@ void Scenes::OpeningR() {
   }
 }
 
-void Scenes::GameR() {
+void Scenes::PlayScene() {
   shell_.AllowPause(true);
   // The frame that ends the game (GameMode is now 2) is not drawn; the last
   // picture stays up.
-  while (RunPlayFrame(game_, *this) == FrameEnd::kContinue) {
+  while (RunFrame(game_, *this) == FrameEnd::kContinue) {
   }
   inGame_ = false;
   shell_.AllowPause(false);
@@ -117,7 +117,7 @@ void Scenes::EndFrame() {
   WaitUntil(ClockAdd(periodStart_, kPlayPeriodMs));
 }
 
-void Scenes::GameOver() {
+void Scenes::GameOverScene() {
   const bool newRecord = game_.Score > hiScore_;
   if (newRecord) hiScore_ = game_.Score;
   DrawGameOverFrame(playfield_, sprites_, game_.ScreenW, game_.Score, newRecord);
@@ -184,9 +184,9 @@ void Scenes::OnKeyUp(int keyCode) {
 
 void Scenes::Deliver(bool down, int keyCode) {
   if (down) {
-    Form_KeyDown(game_, keyCode);
+    HandleKeyDown(game_, keyCode);
   } else {
-    Form_KeyUp(game_, keyCode);
+    HandleKeyUp(game_, keyCode);
   }
   if (inGame_) {
     recorder_.KeyDelivered(pump_, down, keyCode);
@@ -200,8 +200,8 @@ void Scenes::OnResumed() {
 
 void Scenes::TakePlayfieldSize() {
   // The playfield takes the background picture's size.
-  game_.ScreenW = static_cast<std::int16_t>(sprites_.picBack.width);
-  game_.ScreenH = static_cast<std::int16_t>(sprites_.picBack.height);
+  game_.ScreenW = static_cast<std::int16_t>(sprites_.background.width);
+  game_.ScreenH = static_cast<std::int16_t>(sprites_.background.height);
   playfield_ = Surface(game_.ScreenW, game_.ScreenH, kBlack);
 }
 

@@ -1,8 +1,7 @@
-// The game's window logic without the window: start-up (Form_Load), the
-// endless scene sequence (MainR) and its scenes, the title screen (OpeningR),
-// play (GameR) and the game-over screen (GameOver), and the end-of-frame wait
-// (WaitUntil). Everything outside goes through a Shell, so the scene tests
-// drive the very same code with a scripted clock and scripted keys.
+// The game's window logic without the window: start-up, the endless scene
+// sequence and its scenes (the title screen, play and the game-over screen),
+// and the end-of-frame wait (WaitUntil). Everything outside goes through a Shell, so the scene
+// tests drive the very same code with a scripted clock and scripted keys.
 #pragma once
 
 #include <cstdint>
@@ -51,20 +50,20 @@ class Scenes final : public PlayHost, public KeySink {
 
   // Start-up: program directory, caption, random seed, playfield size, window
   // size, best score, window shown, GameMode 0.
-  void Form_Load();
+  void StartUp();
 
   // Title, set-up, play, game over, and again; ends only by an exception
   // (the window closed, or a fatal error during play).
-  [[noreturn]] void MainR();
+  [[noreturn]] void RunScenes();
 
   // Plays a recorded game from its set-up to the game-over screen, the
   // player's keys ignored, and returns once Enter leaves that screen. Nothing
   // is stored.
-  void ReplayR(const ReplayShow& show);
+  void ReplayScene(const ReplayShow& show);
 
-  void OpeningR();
-  void GameR();
-  void GameOver();
+  void TitleScene();
+  void PlayScene();
+  void GameOverScene();
 
   // Returns at the first clock reading strictly after `deadline`, handling
   // events while it waits. A deadline already passed costs one clock reading

@@ -50,7 +50,7 @@ FrameShots::FrameShots(const std::string& dir, std::int64_t every) : impl_(new I
     }
   }
   impl_->sprites = LoadSprites();
-  impl_->playfield = Surface(impl_->sprites.picBack.width, impl_->sprites.picBack.height);
+  impl_->playfield = Surface(impl_->sprites.background.width, impl_->sprites.background.height);
 }
 
 FrameShots::~FrameShots() = default;

@@ -88,7 +88,7 @@ struct Outcome {
 Outcome Predict(const GameState& game, bool jump, float targetX) {
   LookAhead ahead = LookAheadFrom(game);
   GameState& g = ahead.game;
-  if (jump) Form_KeyDown(g, kKeyUp);
+  if (jump) HandleKeyDown(g, kKeyUp);
   Outcome outcome;
   const float fallOut = static_cast<float>(game.ScreenH + 50);
   for (int f = 1; f <= kLookAhead; ++f) {

@@ -53,7 +53,7 @@ class SimHost final : public PlayHost {
     GameReady(game, *this);
     if (trace_) trace_->SetUpDone(game);
     FrameEnd end = FrameEnd::kContinue;
-    while (end == FrameEnd::kContinue && !limitReached_) end = RunPlayFrame(game, *this);
+    while (end == FrameEnd::kContinue && !limitReached_) end = RunFrame(game, *this);
     const char* endName = limitReached_ ? "limit" : TraceObserver::EndName(end);
     return GameResult{frame_, game.Score, endName};
   }
@@ -105,11 +105,11 @@ class SimHost final : public PlayHost {
  private:
   void Deliver(bool down, int code) {
     if (down) {
-      Form_KeyDown(*game_, code);
+      HandleKeyDown(*game_, code);
       // The window would ask for the input method to be switched off here.
       if (code == kKeyProcess) ++imeMessages_;
     } else {
-      Form_KeyUp(*game_, code);
+      HandleKeyUp(*game_, code);
     }
     if (trace_) trace_->KeyDelivered(pump_, down, code);
   }

@@ -35,8 +35,8 @@ int main() {
     Scenes scenes(shell, sprites, BrowserHighScoreStore(storage));
     scenes.SetFrameObserver(
         [](const char* scene, std::int32_t frameTime) { NoteFrameStart(scene, frameTime); });
-    scenes.Form_Load();
-    scenes.MainR();
+    scenes.StartUp();
+    scenes.RunScenes();
   } catch (const RunTimeError& error) {
     ShowFatalErrorOnPage(kCaption, std::string("run-time error during play: ") + error.what());
   } catch (const std::exception& error) {

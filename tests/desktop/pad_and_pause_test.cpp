@@ -55,9 +55,9 @@ class ShellTest : public ::testing::Test {
  protected:
   static Sprites MakeSprites() {
     Sprites sprites;
-    sprites.picBack = Surface(250, 400);
-    sprites.picChar.mask = Surface(18 * 65, 14, kWhite);
-    sprites.picChar.image = Surface(18 * 65, 14, kBlack);
+    sprites.background = Surface(250, 400);
+    sprites.font.mask = Surface(18 * 65, 14, kWhite);
+    sprites.font.image = Surface(18 * 65, 14, kBlack);
     return sprites;
   }
   static bool UseDummyVideo() {

@@ -50,7 +50,7 @@ void Push(Uint32 type, SDL_Keycode key = 0, int repeat = 0, const char* composit
 TEST(SdlShell, PumpHandsKeysRepeatsAndCompositionsToTheHandlersUntilTheClose) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   Sprites sprites;
-  sprites.picBack = Surface(250, 400);
+  sprites.background = Surface(250, 400);
   SdlShell shell(sprites);
   Push(SDL_KEYDOWN, SDLK_RETURN);
   Push(SDL_KEYDOWN, SDLK_RETURN, 1);

@@ -75,11 +75,11 @@ void Locate(const Sprites& sprites, const std::vector<std::uint32_t>& shot, std:
     const Surface* mask;  // null for a picture drawn opaque
   };
   const Wanted wanted[] = {
-      {"car", sprites.picBall.image, &sprites.picBall.mask},
-      {"plate", sprites.picPlate, nullptr},
-      {"bulletL", sprites.picBulletL.image, &sprites.picBulletL.mask},
-      {"bulletR", sprites.picBulletR.image, &sprites.picBulletR.mask},
-      {"bulletU", sprites.picBulletU.image, &sprites.picBulletU.mask},
+      {"car", sprites.car.image, &sprites.car.mask},
+      {"plate", sprites.plate, nullptr},
+      {"bulletL", sprites.bulletLeft.image, &sprites.bulletLeft.mask},
+      {"bulletR", sprites.bulletRight.image, &sprites.bulletRight.mask},
+      {"bulletU", sprites.bulletUp.image, &sprites.bulletUp.mask},
   };
   for (const Wanted& picture : wanted) {
     for (int y = -picture.image.height; y < h; ++y) {
@@ -94,7 +94,7 @@ void Locate(const Sprites& sprites, const std::vector<std::uint32_t>& shot, std:
 
 int Run(const std::vector<std::string>& args) {
   const Sprites sprites = voltaro::LoadSprites();
-  Surface playfield(sprites.picBack.width, sprites.picBack.height);
+  Surface playfield(sprites.background.width, sprites.background.height);
   const std::size_t count = playfield.pixels.size();
   if (args.size() == 4 && args[0] == "write") {
     Draw(playfield, sprites, args[1], std::stoi(args[2]), args[3] == "1");

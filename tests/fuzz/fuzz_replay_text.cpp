@@ -42,13 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   KeyReplay keys(recording.keys);
   std::int64_t pump = 0;
   const auto deliver = [&game](const RecordedKey& key) {
-    key.down ? Form_KeyDown(game, key.code) : Form_KeyUp(game, key.code);
+    key.down ? HandleKeyDown(game, key.code) : HandleKeyUp(game, key.code);
   };
   platform.onPump = [&](std::int64_t) { keys.AtPump(++pump, deliver); };
   try {
     GameReady(game, platform);
     for (int frame = 0; frame < kFramesPlayed; ++frame) {
-      if (PlayFrame(game, platform) != FrameEnd::kContinue) break;
+      if (UpdateFrame(game, platform) != FrameEnd::kContinue) break;
       ScorePoint(game);
       keys.AtPump(++pump, deliver);
     }

@@ -20,12 +20,12 @@ TEST(FirstFall, LandsOnStartingPlateInFrame25) {
   game.Plates[0] = {85, 100};
   game.CarX = 108;
   for (int frame = 1; frame <= 24; ++frame) {
-    ASSERT_EQ(PlayFrame(game, platform), FrameEnd::kContinue);
+    ASSERT_EQ(UpdateFrame(game, platform), FrameEnd::kContinue);
     ScorePoint(game);
     ASSERT_FALSE(game.OnPlate) << "frame " << frame;
   }
   EXPECT_EQ(game.CarVY, 12.0f);
-  PlayFrame(game, platform);
+  UpdateFrame(game, platform);
   EXPECT_TRUE(game.OnPlate);
   EXPECT_EQ(game.RidePlate, 0);
   EXPECT_EQ(game.CarY, 146.5f);
@@ -40,8 +40,8 @@ TEST(Jump, RisesAHundredSeventyFivePixelsAndAHalf) {
   game.CarX = 108;
   game.CarY = 284;
   game.OnPlate = true;
-  Form_KeyDown(game, kKeyUp);
-  Form_KeyDown(game, kKeyUp);  // a repeat in the air does nothing
+  HandleKeyDown(game, kKeyUp);
+  HandleKeyDown(game, kKeyUp);  // a repeat in the air does nothing
   EXPECT_EQ(game.CarVY, -13.0f);
   for (int frame = 1; frame <= 27; ++frame) CarPhase(game);  // the 27th does not move
   EXPECT_EQ(game.CarY, 284.0f - 175.5f);

@@ -40,8 +40,8 @@ TEST(FireKeys, PressesAndReleasesShootOnTime) {
     for (int frame = 1; frame <= 40; ++frame) {
       if (auto it = c.events.find(frame); it != c.events.end()) {
         for (bool down : it->second) {
-          if (down) Form_KeyDown(game, kKeyZ);
-          if (!down) Form_KeyUp(game, kKeyZ);
+          if (down) HandleKeyDown(game, kKeyZ);
+          if (!down) HandleKeyUp(game, kKeyZ);
         }
       }
       FirePhase(game);
@@ -58,7 +58,7 @@ TEST(FireKeys, KeysServedInOrderIntoLowestFreeSlots) {
   game.CarX = 100;
   game.CarY = 200;
   game.Bullets[0].Flying = true;
-  for (int key : {kKeyD, kKeyV, kKeyZ}) Form_KeyDown(game, key);
+  for (int key : {kKeyD, kKeyV, kKeyZ}) HandleKeyDown(game, key);
   FirePhase(game);
   const Bullet expected[] = {{91, 206, 0, true}, {134, 206, 1, true}, {115, 191, 2, true}};
   for (int i = 0; i < 3; ++i) {
@@ -73,7 +73,7 @@ TEST(FireKeys, FullSlotsDropTheShotButStillRestartCooldown) {
   HeadlessPlatform platform;
   GameState game = OpenShaft();
   for (Bullet& b : game.Bullets) b.Flying = true;
-  Form_KeyDown(game, kKeyZ);
+  HandleKeyDown(game, kKeyZ);
   FirePhase(game);
   EXPECT_TRUE(game.FireServed[0]);
   EXPECT_EQ(game.FireCooldown[0], 10);

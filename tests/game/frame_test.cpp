@@ -22,7 +22,7 @@ TEST(FrameOrder, EnemyShotThisFrameCannotTouchTheCar) {
   game.Plates[8] = {90, 200};
   game.Enemies[0] = {99, 97.5f, false, 8, true};  // walks and sinks onto the car
   game.Bullets[2] = {118, 102.5f, 0, true};       // moves to (108, 105): a hit
-  EXPECT_EQ(PlayFrame(game, platform), FrameEnd::kContinue);
+  EXPECT_EQ(UpdateFrame(game, platform), FrameEnd::kContinue);
   EXPECT_EQ(game.Score, 100);
   EXPECT_EQ(game.HitCount, 0);
 }
@@ -32,7 +32,7 @@ TEST(FrameOrder, BulletsMoveBeforeTheyAreTestedAgainstEnemies) {
   GameState game = OpenShaft();
   game.Enemies[0] = {100, 197.5f, false, 0, false};  // sinks to (100, 200)
   game.Bullets[3] = {139, 197.5f, 0, true};          // 39 px off, then 29: a hit
-  EXPECT_EQ(PlayFrame(game, platform), FrameEnd::kContinue);
+  EXPECT_EQ(UpdateFrame(game, platform), FrameEnd::kContinue);
   EXPECT_EQ(game.Score, 100);
 }
 
@@ -40,8 +40,8 @@ TEST(FrameEnds, FallOutOnlyStrictlyBelowTheLimit) {
   HeadlessPlatform platform;
   GameState game = OpenShaft();
   game.CarY = 450;
-  EXPECT_EQ(PlayFrame(game, platform), FrameEnd::kContinue);  // 450 is not past it
-  EXPECT_EQ(PlayFrame(game, platform), FrameEnd::kFell);
+  EXPECT_EQ(UpdateFrame(game, platform), FrameEnd::kContinue);  // 450 is not past it
+  EXPECT_EQ(UpdateFrame(game, platform), FrameEnd::kFell);
   EXPECT_EQ(game.GameMode, kModeGameOver);
 }
 
@@ -91,9 +91,9 @@ TEST(GameReady, KeysDuringPlatePlacementAreOverwrittenButReleaseStays) {
   HeadlessPlatform platform = ScriptedPlatform({}, 5);
   platform.onPump = [&](std::int64_t pump) {
     if (pump != 1) return;
-    Form_KeyDown(game, kKeyRight);
-    Form_KeyDown(game, kKeyZ);
-    Form_KeyUp(game, kKeyZ);
+    HandleKeyDown(game, kKeyRight);
+    HandleKeyDown(game, kKeyZ);
+    HandleKeyUp(game, kKeyZ);
   };
   GameReady(game, platform);
   EXPECT_EQ(game.MoveKey, 0);
@@ -111,8 +111,8 @@ TEST(MidFrameEvents, JumpDuringPlatePlacementIsSeenByTheCarPhase) {
   game.CarY = 186.5f;
   game.Plates[7] = {0, 410};  // sinks out this frame and is placed again
   HeadlessPlatform platform = ScriptedPlatform({0.9f, 0.5f});
-  platform.onPump = [&](std::int64_t) { Form_KeyDown(game, kKeyUp); };
-  PlayFrame(game, platform);
+  platform.onPump = [&](std::int64_t) { HandleKeyDown(game, kKeyUp); };
+  UpdateFrame(game, platform);
   EXPECT_EQ(game.CarY, 186.5f - 13);
 }
 
@@ -122,8 +122,8 @@ TEST(MidFrameEvents, FireKeyDuringCoinPlacementShootsInTheSameFrame) {
   game.CarY = 200;
   game.Coins[3] = {50, 410};  // sinks out this frame and is placed again
   HeadlessPlatform platform = ScriptedPlatform({0.5f, 0.5f});
-  platform.onPump = [&](std::int64_t) { Form_KeyDown(game, kKeyZ); };
-  PlayFrame(game, platform);
+  platform.onPump = [&](std::int64_t) { HandleKeyDown(game, kKeyZ); };
+  UpdateFrame(game, platform);
   EXPECT_EQ(game.Bullets[0].X, 100 - 9 - 10.0f);
 }
 
@@ -146,7 +146,7 @@ TEST(Keys, EachModeListensOnlyToItsKeys) {
                         Case{kModeGameOver, kKeyProcess, kModeGameOver, 0, false}}) {
     GameState game = OpenShaft();
     game.GameMode = c.mode;
-    Form_KeyDown(game, c.key);
+    HandleKeyDown(game, c.key);
     EXPECT_EQ(game.GameMode, c.modeAfter) << c.mode << "/" << c.key;
     EXPECT_EQ(game.MoveKey, c.moveKey) << c.mode << "/" << c.key;
     EXPECT_EQ(game.FireHeld[0], c.zHeld) << c.mode << "/" << c.key;
@@ -155,13 +155,13 @@ TEST(Keys, EachModeListensOnlyToItsKeys) {
 
 TEST(Keys, EitherArrowReleaseStopsSteeringAndReleasesIgnoredOutsidePlay) {
   GameState game = OpenShaft();
-  Form_KeyDown(game, kKeyLeft);
-  Form_KeyDown(game, kKeyRight);
-  Form_KeyUp(game, kKeyLeft);
+  HandleKeyDown(game, kKeyLeft);
+  HandleKeyDown(game, kKeyRight);
+  HandleKeyUp(game, kKeyLeft);
   EXPECT_EQ(game.MoveKey, 0);
-  Form_KeyDown(game, kKeyZ);
+  HandleKeyDown(game, kKeyZ);
   game.GameMode = kModeGameOver;
-  Form_KeyUp(game, kKeyZ);
+  HandleKeyUp(game, kKeyZ);
   EXPECT_FALSE(game.FireReleased[0]);
 }
 

@@ -115,14 +115,14 @@ TEST(Frame, CarOrMarkerAtTheTopEdge) {
     g.CarX = 40.5F;  // rounds to 40
     g.CarY = carY;
     Surface expected = Draw(EmptyGame());
-    DrawMasked(expected, marker ? TestSprites().picArrow : TestSprites().picBall, 40, y);
+    DrawMasked(expected, marker ? TestSprites().arrow : TestSprites().car, 40, y);
     EXPECT_EQ(DifferentPixels(Draw(g), expected), 0) << carY;
   }
 }
 
 TEST(Frame, OnlyFlyingBulletsOfAKnownKindAreDrawn) {
   const Sprites& sp = TestSprites();
-  const SpritePair* byKind[] = {&sp.picBulletL, &sp.picBulletR, &sp.picBulletU, nullptr};
+  const SpritePair* byKind[] = {&sp.bulletLeft, &sp.bulletRight, &sp.bulletUp, nullptr};
   for (std::int16_t kind = 0; kind <= 3; ++kind) {
     for (bool flying : {false, true}) {
       GameState g = EmptyGame();
@@ -147,13 +147,13 @@ TEST(Frame, PlatesRoundHalvesToEvenAndTextGoesOverObjectsUnderTheCar) {
   g.CarY = 366.0F;  // over "HP"
   const Sprites& sp = TestSprites();
   Surface expected(kPlayfieldW, kPlayfieldH);
-  DrawOpaque(expected, sp.picPlate, 2, 4);
-  DrawMasked(expected, sp.picCoin, 2, 386);
-  DrawMasked(expected, sp.picBulletL, 40, 390);
-  DrawMasked(expected, sp.picEnemy, 60, 386);
+  DrawOpaque(expected, sp.plate, 2, 4);
+  DrawMasked(expected, sp.coin, 2, 386);
+  DrawMasked(expected, sp.bulletLeft, 40, 390);
+  DrawMasked(expected, sp.enemy, 60, 386);
   WriteText(expected, sp, 0, 370, "HP:3");
   WriteText(expected, sp, 0, 386, "SCORE:0");
-  DrawMasked(expected, sp.picBall, 0, 366);
+  DrawMasked(expected, sp.car, 0, 366);
   EXPECT_EQ(DifferentPixels(Draw(g), expected), 0);
 }
 
@@ -162,7 +162,7 @@ TEST(Frame, PlatesRoundHalvesToEvenAndTextGoesOverObjectsUnderTheCar) {
 TEST(GoldenFrame, BusyFrameMatchesTheStoredPicture) {
   const std::string golden = VOLTARO5_SOURCE_DIR "/tests/golden/busy_frame.bmp";
   const Sprites sprites = LoadSprites();
-  Surface frame(sprites.picBack.width, sprites.picBack.height);
+  Surface frame(sprites.background.width, sprites.background.height);
   DrawFrame(frame, sprites, BusyFrameState());
   if (const char* flag = std::getenv("VOLTARO5_REGENERATE_GOLDEN");
       flag && std::string(flag) == "1") {

@@ -37,20 +37,20 @@ inline bool GlyphPixel(int c, int x, int y) {
 inline const Sprites& TestSprites() {
   static const Sprites sprites = [] {
     Sprites s;
-    s.picPlate = Pair(80, 10, kPlateColour).image;
-    s.picBall = Pair(34, 16, kCarColour, true);
-    s.picArrow = Pair(20, 32, kArrowColour, true);
-    s.picEnemy = Pair(34, 16, kEnemyColour);
-    s.picCoin = Pair(10, 10, kCoinColour, true);
-    s.picBulletL = Pair(9, 4, kBulletLColour);
-    s.picBulletR = Pair(9, 4, kBulletRColour);
-    s.picBulletU = Pair(4, 9, kBulletUColour);
+    s.plate = Pair(80, 10, kPlateColour).image;
+    s.car = Pair(34, 16, kCarColour, true);
+    s.arrow = Pair(20, 32, kArrowColour, true);
+    s.enemy = Pair(34, 16, kEnemyColour);
+    s.coin = Pair(10, 10, kCoinColour, true);
+    s.bulletLeft = Pair(9, 4, kBulletLColour);
+    s.bulletRight = Pair(9, 4, kBulletRColour);
+    s.bulletUp = Pair(4, 9, kBulletUColour);
     Surface font(kGlyphW * kGlyphCount, kGlyphH, kXpmNone);
     for (int i = 0; i < font.width * kGlyphH; ++i) {
       const int x = i % font.width, y = i / font.width;
       if (GlyphPixel(kFirstGlyph + x / kGlyphW, x % kGlyphW, y)) font.At(x, y) = kFontColour;
     }
-    s.picChar = MakeSpritePair(font);
+    s.font = MakeSpritePair(font);
     return s;
   }();
   return sprites;

@@ -100,8 +100,8 @@ Played Play(const std::vector<int>& pauses) {
     scenes.SetFrameObserver([&played](const char* scene, std::int32_t frameTime) {
       if (std::string(scene) == "play") played.playFrameTimes.push_back(frameTime);
     });
-    scenes.Form_Load();
-    EXPECT_THROW(scenes.MainR(), ScriptEnded);
+    scenes.StartUp();
+    EXPECT_THROW(scenes.RunScenes(), ScriptEnded);
   }
   std::fclose(file);
   played.trace.assign(data, size);

@@ -164,8 +164,8 @@ TEST(Recording, ReplaysInTheSimulatorThroughTheSameStatesAsPlayed) {
     const int key = keys[random() % std::size(keys)];
     window.At(at, random() % 3 == 0 ? -key : key);
   }
-  scenes.Form_Load();
-  EXPECT_THROW(scenes.MainR(), ScriptEnded);
+  scenes.StartUp();
+  EXPECT_THROW(scenes.RunScenes(), ScriptEnded);
 
   ASSERT_GE(saved.size(), 2u) << "the script should finish at least two games";
   EXPECT_GT(played.inSetUp, 0);
@@ -195,9 +195,9 @@ TEST(Replay, ShowsTheRecordedGameAtItsPaceIgnoringThePlayerAndStoresNothing) {
                   {[](const std::string&) { return 0; },
                    [&writes](const std::string&, std::int32_t score) { return ++writes, score; },
                    [&saved](const Recording&, bool) { ++saved; }});
-    scenes.Form_Load();
+    scenes.StartUp();
     const std::uint64_t start = window.Elapsed();
-    scenes.ReplayR(ReplayShow{show.game, speed});
+    scenes.ReplayScene(ReplayShow{show.game, speed});
     const GameState& game = scenes.Game();
     EXPECT_EQ(game.Score, show.game.score) << speed;
     EXPECT_EQ(game.GameMode, kModeTitle) << speed;  // Enter left the game-over screen
@@ -235,9 +235,9 @@ TEST(ReplayCorpus, Regenerate) {
                   {[](const std::string&) { return 0; },
                    [](const std::string&, std::int32_t score) { return score; },
                    [&games](const Recording& game, bool) { games.push_back(game); }});
-    scenes.Form_Load();
+    scenes.StartUp();
     try {
-      scenes.MainR();
+      scenes.RunScenes();
     } catch (const ScriptEnded&) {
     }
     return std::pair(games, &scenes);
@@ -289,9 +289,9 @@ TEST(ReplayCorpus, Regenerate) {
                 [&games](const Recording& g, bool) { games.push_back(g); }});
     scenes = &own;
     game = &scenes->Game();
-    scenes->Form_Load();
+    scenes->StartUp();
     try {
-      scenes->MainR();
+      scenes->RunScenes();
     } catch (const ScriptEnded&) {
     } catch (const std::exception&) {
     }

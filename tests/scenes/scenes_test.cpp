@@ -192,7 +192,7 @@ TEST(TitleScreen, DrawsEvery101MsHidingThePromptInOneFrameOfElevenAndOneMoreAfte
     Rig rig(start);
     rig.scenes.SetHiScore(1234);
     rig.shell.At(start + enterAfterMs, kKeyEnter);
-    rig.scenes.OpeningR();
+    rig.scenes.TitleScene();
     EXPECT_EQ(rig.scenes.Game().GameMode, kModePlaying);
     ASSERT_EQ(rig.shell.shown_.size(), frames);
     for (std::size_t k = 0; k < frames; ++k) {
@@ -203,7 +203,7 @@ TEST(TitleScreen, DrawsEvery101MsHidingThePromptInOneFrameOfElevenAndOneMoreAfte
     // The next visit starts with the prompt shown.
     rig.scenes.Game().GameMode = kModeTitle;
     rig.shell.At(rig.shell.Elapsed() + 10, kClose);
-    EXPECT_THROW(rig.scenes.OpeningR(), QuitRequested);
+    EXPECT_THROW(rig.scenes.TitleScene(), QuitRequested);
     EXPECT_EQ(rig.shell.shown_.back().hash, TitleHash(1234, true));
   }
 }
@@ -220,7 +220,7 @@ TEST(PlayScene, FramesStartEvery31MsAndAnOverrunningFrameIsFollowedAtOnce) {
     GameReady(rig.scenes.Game(), rig.scenes);
     rig.shell.workMsPerFrame_ = workMs;
     rig.shell.maxShows_ = 40;
-    EXPECT_THROW(rig.scenes.GameR(), ScriptEnded);
+    EXPECT_THROW(rig.scenes.PlayScene(), ScriptEnded);
     const auto& shown = rig.shell.shown_;
     ASSERT_EQ(shown.size(), 40u);
     EXPECT_EQ(shown[0].at, startMs);
@@ -233,10 +233,10 @@ TEST(PlayScene, FramesStartEvery31MsAndAnOverrunningFrameIsFollowedAtOnce) {
 
 TEST(PlayScene, ClosingTheWindowEndsAtOnceWithoutStoringTheScore) {
   Rig rig(5000);
-  rig.scenes.Form_Load();
+  rig.scenes.StartUp();
   rig.shell.At(5010, kKeyEnter);
   rig.shell.At(6000, kClose);  // some 29 frames into the game
-  EXPECT_THROW(rig.scenes.MainR(), QuitRequested);
+  EXPECT_THROW(rig.scenes.RunScenes(), QuitRequested);
   EXPECT_EQ(rig.scenes.Game().GameMode, kModePlaying);
   EXPECT_GT(rig.scenes.Game().Score, rig.scenes.HiScore());
   EXPECT_TRUE(rig.writes.empty());
@@ -268,13 +268,13 @@ TEST(GameOverScreen, StoresOnlyAStrictlyHigherScoreAndWaitsForEnterWithoutTheClo
   for (const auto& [hiScore, score, newRecord] : cases) {
     Rig rig(5000);
     rig.stored = hiScore;
-    rig.scenes.Form_Load();
+    rig.scenes.StartUp();
     rig.scenes.Game().GameMode = kModeGameOver;
     rig.scenes.Game().Score = score;
     rig.shell.At(5100, kKeyZ);  // other keys do not leave the screen
     rig.shell.At(9000, kKeyEnter);
     const int clockReads = rig.shell.clockReads_;
-    rig.scenes.GameOver();
+    rig.scenes.GameOverScene();
     EXPECT_EQ(rig.scenes.Game().GameMode, kModeTitle) << hiScore << " then " << score;
     EXPECT_EQ(std::pair(rig.shell.Elapsed(), rig.shell.clockReads_),
               std::pair(std::uint64_t{9000}, clockReads));
@@ -288,11 +288,11 @@ TEST(GameOverScreen, StoresOnlyAStrictlyHigherScoreAndWaitsForEnterWithoutTheClo
 
 TEST(SceneSequence, EnterHeldStepsThroughGameOverAndTitleIntoANewGame) {
   Rig rig(5000);
-  rig.scenes.Form_Load();
+  rig.scenes.StartUp();
   // Enter goes down at the title and repeats every 33 ms through the first game and beyond.
   for (std::uint64_t at = 5050; at <= 25'000; at += 33) rig.shell.At(at, kKeyEnter);
   rig.shell.At(25'000, kClose);
-  EXPECT_THROW(rig.scenes.MainR(), QuitRequested);
+  EXPECT_THROW(rig.scenes.RunScenes(), QuitRequested);
   ASSERT_FALSE(rig.writes.empty());
   const std::int32_t firstScore = rig.writes[0].second;
   const std::uint64_t t0 = TitleHash(0, true), t1 = TitleHash(firstScore, true),
