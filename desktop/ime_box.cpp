@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "scenes/shell.h"
+
 extern char** environ;
 
 namespace voltaro {

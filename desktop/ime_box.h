@@ -10,8 +10,6 @@
 
 namespace voltaro {
 
-inline constexpr const char* kImeMessage = "日本語入力モードをオフにしてください。";
-
 // The program runs as the box's process when started with this argument, the
 // caption and the game window's X id (0 for none):
 // `voltaro5 --input-method-box CAPTION WINDOW`.

@@ -4,7 +4,8 @@
 #include <algorithm>
 
 #include "desktop/sdl_platform.h"
-#include "game/keys.h"
+#include "game/key_codes.h"
+#include "saves/plain_text.h"
 
 namespace voltaro {
 namespace {
@@ -18,15 +19,6 @@ constexpr std::array<ActionInfo, kActionCount> kActions = {{
     {"FireUp", kKeyD},
     {"Start", kKeyEnter},
 }};
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
 
 // The keypad's arrows: with NumLock off they are the arrow keys.
 SDL_Keycode KeypadArrow(SDL_Scancode scancode, Uint16 modifiers) {

@@ -94,19 +94,18 @@ int RunGame(const RunOptions& options) {
     LoadControllerMappings({programDir, settingsPlace.directory}, std::cerr);
     SavePlace place;
     ReplaySaver replays("", options.recordPath);
-    HighScoreStore store{[&place, &replays, &settingsPlace](const std::string&) {
-                           place = settingsPlace;
-                           replays.SetDirectory(place.directory);
-                           return ReadBestScore(place, std::cerr);
-                         },
-                         [&place](const std::string&, std::int32_t hiScore) {
-                           return StoreBestScore(place, hiScore, std::cerr);
-                         },
-                         [&place, &replays](const Recording& game, bool newRecord) {
-                           // The best-score file's folder may not exist yet.
-                           if (!place.directory.empty()) MakeSaveDirectory(place, nullptr);
-                           replays.Save(game, newRecord, std::cerr);
-                         }};
+    HighScoreStore store{
+        [&place, &replays, &settingsPlace]() {
+          place = settingsPlace;
+          replays.SetDirectory(place.directory);
+          return ReadBestScore(place, std::cerr);
+        },
+        [&place](std::int32_t hiScore) { return StoreBestScore(place, hiScore, std::cerr); },
+        [&place, &replays](const Recording& game, bool newRecord) {
+          // The best-score file's folder may not exist yet.
+          if (!place.directory.empty()) MakeSaveDirectory(place, nullptr);
+          replays.Save(game, newRecord, std::cerr);
+        }};
     Scenes scenes(shell, sprites, std::move(store));
     if (frameLog) {
       scenes.SetFrameObserver([&log = *frameLog](const char* scene, std::int32_t frameTime) {

@@ -26,7 +26,8 @@
 #include <vector>
 
 #include "desktop/ime_box.h"
-#include "game/keys.h"
+#include "game/key_codes.h"
+#include "gfx/icon_pixels.h"
 #include "gfx/pause_sign.h"
 #include "gfx/scaling.h"
 #include "scenes/clock.h"
@@ -48,22 +49,16 @@ constexpr int kPadPollMs = 10;
   throw std::runtime_error(what + ": " + SDL_GetError());
 }
 
-// An icon pixel as ARGB: opaque where the mask is black, see-through elsewhere.
-std::uint32_t IconArgb(const SpritePair& icon, int x, int y) {
-  const bool opaque = icon.mask.At(x, y) == kBlack;
-  return (opaque ? 0xFF000000u : 0u) | (icon.image.At(x, y) & 0xFFFFFFu);
-}
-
 SDL_Surface* MakeIcon(const SpritePair& icon) {
-  if (icon.image.width <= 0 || icon.image.height <= 0) return nullptr;
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, icon.image.width, icon.image.height, 32,
-                                                        SDL_PIXELFORMAT_ARGB8888);
-  if (surface == nullptr) return nullptr;
-  for (int y = 0; y < icon.image.height; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(surface->pixels) +
-                                                 static_cast<std::ptrdiff_t>(y) * surface->pitch);
-    for (int x = 0; x < icon.image.width; ++x) row[x] = IconArgb(icon, x, y);
-  }
+  std::vector<std::uint32_t> argb = IconArgb(icon);
+  if (argb.empty()) return nullptr;
+  SDL_Surface* view =
+      SDL_CreateRGBSurfaceWithFormatFrom(argb.data(), icon.image.width, icon.image.height, 32,
+                                         icon.image.width * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (view == nullptr) return nullptr;
+  // SDL keeps the icon after this call returns: hand it a copy of its own.
+  SDL_Surface* surface = SDL_DuplicateSurface(view);
+  SDL_FreeSurface(view);
   return surface;
 }
 
@@ -74,9 +69,7 @@ void SetX11Icons(Display* display, Window window, const SpritePair& big, const S
   for (const SpritePair* icon : {&big, &small}) {
     data.push_back(static_cast<unsigned long>(icon->image.width));
     data.push_back(static_cast<unsigned long>(icon->image.height));
-    for (int y = 0; y < icon->image.height; ++y) {
-      for (int x = 0; x < icon->image.width; ++x) data.push_back(IconArgb(*icon, x, y));
-    }
+    for (const std::uint32_t pixel : IconArgb(*icon)) data.push_back(pixel);
   }
   const Atom netWmIcon = XInternAtom(display, "_NET_WM_ICON", False);
   XChangeProperty(display, window, netWmIcon, XA_CARDINAL, 32, PropModeReplace,
@@ -111,17 +104,17 @@ int VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode) {
     case SDLK_RIGHT:
       return kKeyRight;
     case SDLK_DOWN:
-      return 40;
+      return kKeyDown;
     case SDLK_BACKSPACE:
-      return 8;
+      return kKeyBackspace;
     case SDLK_TAB:
-      return 9;
+      return kKeyTab;
     case SDLK_ESCAPE:
-      return 27;
+      return kKeyEscape;
     case SDLK_SPACE:
-      return 32;
+      return kKeySpace;
     default:
-      return 0;
+      return kKeyNone;
   }
 }
 
@@ -211,10 +204,6 @@ std::string SdlShell::AppDir() {
   std::string dir = AppDirFromBasePath(basePath);
   SDL_free(basePath);
   return dir;
-}
-
-std::uint64_t SdlShell::TimeOfDaySeed() {
-  return static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
 }
 
 void SdlShell::SetCaption(const std::string& caption) {

@@ -53,8 +53,8 @@ class SdlShell final : public Shell {
   // is fullscreen (pauseOnFocusLoss as configured); saved when it closes.
   WindowSettings WindowState() const;
 
-  std::string AppDir() override;
-  std::uint64_t TimeOfDaySeed() override;
+  // The directory of the program, ending in '/'.
+  std::string AppDir();
   void SetCaption(const std::string& caption) override;
   void SetClientSize(int width, int height) override;
   void ShowWindow() override;

@@ -9,39 +9,13 @@
 #include <vector>
 
 #include "gfx/scaling.h"
+#include "saves/plain_text.h"
 #include "saves/profile_file.h"
 
 namespace voltaro {
 namespace {
 
 constexpr const char* kWarning = "voltaro5: warning: ";
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-// Shows a value from the file in a warning: printable ASCII only, cut short.
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size() && i < 40; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    out.push_back(c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?');
-  }
-  out.push_back('"');
-  if (text.size() > 40) out.append("...");
-  return out;
-}
 
 class Warner {
  public:

@@ -3,18 +3,9 @@
 #pragma once
 
 #include "game/game_state.h"
+#include "game/key_codes.h"
 
 namespace voltaro {
-
-// Virtual-key codes the game listens to.
-inline constexpr int kKeyEnter = 13;
-inline constexpr int kKeyLeft = 37;
-inline constexpr int kKeyUp = 38;
-inline constexpr int kKeyRight = 39;
-inline constexpr int kKeyD = 68;
-inline constexpr int kKeyV = 86;
-inline constexpr int kKeyZ = 90;
-inline constexpr int kKeyProcess = 229;  // a key taken by an active input method
 
 // The input-method key (kKeyProcess) changes nothing here: whoever delivers
 // the key shows the message asking for the input method to be switched off,

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "art/art.h"
-#include "gfx/xpm_decoder.h"
+#include "gfx/icon_pixels.h"
+#include "gfx/sprites.h"
 
 namespace {
 
@@ -33,22 +33,16 @@ int Run(int argc, char** argv) {
               << '\n';
     return 2;
   }
-  const voltaro::Surface art = from32 ? voltaro::DecodeXpm(voltaro::art::kIcon32Xpm, "icon32")
-                                      : voltaro::DecodeXpm(voltaro::art::kIcon16Xpm, "icon16");
-  const int scale = size / art.width;
+  const voltaro::Sprites sprites = voltaro::LoadSprites();
+  const voltaro::SpritePair& art = from32 ? sprites.icon32 : sprites.icon16;
+  const std::vector<std::uint32_t> argb = voltaro::IconArgb(art, size / art.image.width);
 
-  // RGBA, see-through where the art says "None", as on the window.
-  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(size) * size * 4);
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      const std::uint32_t colour = art.At(x / scale, y / scale);
-      std::uint8_t* pixel = &rgba[(static_cast<std::size_t>(y) * size + x) * 4];
-      const bool none = colour == voltaro::kXpmNone;
-      pixel[0] = none ? 0 : static_cast<std::uint8_t>(colour >> 16);
-      pixel[1] = none ? 0 : static_cast<std::uint8_t>(colour >> 8);
-      pixel[2] = none ? 0 : static_cast<std::uint8_t>(colour);
-      pixel[3] = none ? 0 : 255;
-    }
+  // RGBA bytes, see-through where the icon is, as on the window.
+  std::vector<std::uint8_t> rgba;
+  rgba.reserve(argb.size() * 4);
+  for (const std::uint32_t pixel : argb) {
+    for (const int shift : {16, 8, 0, 24})
+      rgba.push_back(static_cast<std::uint8_t>(pixel >> shift));
   }
   png_image image{};
   image.version = PNG_IMAGE_VERSION;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <sstream>
 
+#include "saves/plain_text.h"
 #include "saves/profile_file.h"
 
 namespace voltaro {
@@ -16,29 +17,6 @@ namespace {
 
 constexpr const char* kWarning = "voltaro5: warning: ";
 constexpr const char* kStartsAtZero = "; the best score starts at 0";
-
-// Values can be up to 1023 bytes of anything; a warning shows a short,
-// printable excerpt so that control bytes never reach the terminal.
-std::string Quoted(std::string_view text) {
-  constexpr std::size_t kShown = 40;
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out = "\"";
-  for (std::size_t i = 0; i < text.size() && i < kShown; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '"' || c == '\\') {
-      out.push_back('\\');
-      out.push_back(static_cast<char>(c));
-    } else if (c >= 0x20 && c < 0x7f) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out.append("\\x").push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 0xf]);
-    }
-  }
-  out.push_back('"');
-  if (text.size() > kShown) out.append("...");
-  return out;
-}
 
 std::string FilePath(const std::string& appDir) {
   if (appDir.empty() || appDir.back() == '/') return appDir + kHighScoreFile;

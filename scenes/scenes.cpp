@@ -23,12 +23,11 @@ Scenes::Scenes(Shell& shell, const Sprites& sprites, HighScoreStore store)
 }
 
 void Scenes::StartUp() {
-  appDir_ = shell_.AppDir();
   shell_.SetCaption(kCaption);
   random_ = RandomSource(shell_.TimeOfDaySeed());
   TakePlayfieldSize();
   shell_.SetClientSize(game_.ScreenW, game_.ScreenH);
-  hiScore_ = store_.read(appDir_);
+  hiScore_ = store_.read();
   shell_.ShowWindow();
   PumpWindow();
   game_.GameMode = kModeTitle;
@@ -125,7 +124,7 @@ void Scenes::GameOverScene() {
   // files are written before the picture is shown, so closing the window now
   // cannot lose the record.
   if (replay_ == nullptr) {
-    if (newRecord) hiScore_ = store_.write(appDir_, hiScore_);
+    if (newRecord) hiScore_ = store_.write(hiScore_);
     if (store_.saveReplay && recorder_.Finished()) store_.saveReplay(recorder_.Get(), newRecord);
   }
   shell_.Show(playfield_);

@@ -29,10 +29,10 @@ inline constexpr std::int16_t kBlinkCycle = 11;
 
 // Where the best score is kept between runs, and where finished games go.
 struct HighScoreStore {
-  std::function<std::int32_t(const std::string& appDir)> read;
+  std::function<std::int32_t()> read;
   // Stores a new record; returns the best score to show from now on (higher
   // than hiScore when the file already held more).
-  std::function<std::int32_t(const std::string& appDir, std::int32_t hiScore)> write;
+  std::function<std::int32_t(std::int32_t hiScore)> write;
   // A finished game's recording, and whether it set a new best score; may be
   // empty (nothing saved).
   std::function<void(const Recording& game, bool newRecord)> saveReplay;
@@ -79,7 +79,6 @@ class Scenes final : public PlayHost, public KeySink {
   GameState& Game() { return game_; }
   std::int32_t HiScore() const { return hiScore_; }
   void SetHiScore(std::int32_t hiScore) { hiScore_ = hiScore; }
-  const std::string& AppDir() const { return appDir_; }
   std::int32_t FrameTime() const { return frameTime_; }
 
   // Watches every game from its set-up to its end (the scene tests take a
@@ -117,7 +116,6 @@ class Scenes final : public PlayHost, public KeySink {
   GameState game_;
   Surface playfield_;
   RandomSource random_{0};
-  std::string appDir_;
   std::int32_t hiScore_ = 0;
   std::int32_t frameTime_ = 0;
   // Set when play resumes after a pause; the wait in progress then counts a

@@ -12,6 +12,10 @@
 
 namespace voltaro {
 
+// The message asking the player to switch the input method off, shown when a
+// key an input method has taken reaches the game.
+inline constexpr const char* kImeMessage = "日本語入力モードをオフにしてください。";
+
 // Where the pump delivers key events: virtual-key codes, repeats of a held key
 // as further key-downs.
 class KeySink {
@@ -36,10 +40,9 @@ class Shell {
  public:
   virtual ~Shell() = default;
 
-  // The directory of the program, ending in '/'.
-  virtual std::string AppDir() = 0;
-  // A seed for the random source taken from the time of day.
-  virtual std::uint64_t TimeOfDaySeed() = 0;
+  // A seed for the random source taken from the time of day; tests give a
+  // fixed one.
+  virtual std::uint64_t TimeOfDaySeed();
 
   // The window, as start-up prepares it: caption, client size, then shown.
   virtual void SetCaption(const std::string& caption) = 0;

@@ -5,15 +5,13 @@
 #include <charconv>
 #include <limits>
 
+#include "saves/plain_text.h"
+
 namespace voltaro::sim {
 
 namespace {
 
 constexpr std::uint64_t kMaxCount = std::numeric_limits<std::int32_t>::max();
-
-std::string Quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
-}
 
 }  // namespace
 

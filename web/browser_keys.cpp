@@ -4,10 +4,10 @@
 // method keys need the physical key name.
 #include "web/browser_keys.h"
 
+#include "game/key_codes.h"
+
 namespace voltaro {
 namespace {
-
-constexpr int kProcessKey = 229;  // the code of a key an input method has taken
 
 // Physical keys that switch a Japanese or Korean input method on, reported
 // with the input method's code like on the desktop.
@@ -22,29 +22,30 @@ bool IsInputMethodSwitch(std::string_view code) {
 }  // namespace
 
 int VirtualKeyFromBrowser(int keyCode, std::string_view code) {
-  if (keyCode == kProcessKey || IsInputMethodSwitch(code)) return kProcessKey;
-  if (code == "NumpadEnter") return 13;
+  if (keyCode == kKeyProcess || IsInputMethodSwitch(code)) return kKeyProcess;
+  if (code == "NumpadEnter") return kKeyEnter;
   // Keypad digits and, with Num Lock off, its arrows are keys of their own.
-  if (code.starts_with("Numpad")) return 0;
+  if (code.starts_with("Numpad")) return kKeyNone;
   if ((keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9')) return keyCode;
+  // The browser's legacy codes of these keys are the game's own.
   switch (keyCode) {
-    case 8:   // Backspace
-    case 9:   // Tab
-    case 13:  // Enter
-    case 27:  // Escape
-    case 32:  // Space
-    case 37:  // Left
-    case 38:  // Up
-    case 39:  // Right
-    case 40:  // Down
+    case kKeyBackspace:
+    case kKeyTab:
+    case kKeyEnter:
+    case kKeyEscape:
+    case kKeySpace:
+    case kKeyLeft:
+    case kKeyUp:
+    case kKeyRight:
+    case kKeyDown:
       return keyCode;
     default:
-      return 0;
+      return kKeyNone;
   }
 }
 
 bool KeepsKeyFromPage(int virtualKey, bool ctrlAltOrMeta) {
-  return virtualKey != 0 && virtualKey != kProcessKey && !ctrlAltOrMeta;
+  return virtualKey != kKeyNone && virtualKey != kKeyProcess && !ctrlAltOrMeta;
 }
 
 }  // namespace voltaro

@@ -60,6 +60,16 @@ EM_JS(char*, StorageWrite, (const char* key, const char* text, int length), {
   }
 });
 
+// The page's directory: its address's path up to the last '/'.
+EM_JS(char*, PageDirectory, (), {
+  const path = location.pathname;
+  const dir = path.substring(0, path.lastIndexOf('/') + 1) || '/';
+  const size = lengthBytesUTF8(dir) + 1;
+  const text = _malloc(size);
+  stringToUTF8(dir, text, size);
+  return text;
+});
+
 // clang-format on
 
 struct Stored {
@@ -76,8 +86,12 @@ Stored Read(const std::string& key) {
   return stored;
 }
 
-std::string StorageKey(const std::string& appDir) {
-  return appDir + kHighScoreFile;
+// Each copy of the game on a site keeps its own best score.
+std::string StorageKey() {
+  char* dir = PageDirectory();
+  std::string key = std::string(dir) + kHighScoreFile;
+  std::free(dir);
+  return key;
 }
 
 std::string Where(const std::string& key) {
@@ -101,8 +115,8 @@ void ReportRefusal(BrowserStorageState& state, const std::string& line) {
 
 HighScoreStore BrowserHighScoreStore(BrowserStorageState& state) {
   HighScoreStore store;
-  store.read = [&state](const std::string& appDir) -> std::int32_t {
-    const std::string key = StorageKey(appDir);
+  store.read = [&state]() -> std::int32_t {
+    const std::string key = StorageKey();
     const Stored stored = Read(key);
     if (stored.outcome == kMissing) return 0;
     if (stored.outcome == kRefused) {
@@ -114,8 +128,8 @@ HighScoreStore BrowserHighScoreStore(BrowserStorageState& state) {
     if (!best.warning.empty()) Warn(best.warning);
     return best.score.value_or(0);
   };
-  store.write = [&state](const std::string& appDir, std::int32_t hiScore) -> std::int32_t {
-    const std::string key = StorageKey(appDir);
+  store.write = [&state](std::int32_t hiScore) -> std::int32_t {
+    const std::string key = StorageKey();
     // Read again, so that only the HighScore line of what is stored now
     // changes, and a higher score another page of the game stored meanwhile
     // is kept and shown.

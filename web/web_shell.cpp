@@ -14,14 +14,12 @@
 #include <chrono>
 #include <cmath>
 
+#include "gfx/icon_pixels.h"
 #include "scenes/clock.h"
 #include "web/browser_keys.h"
 
 namespace voltaro {
 namespace {
-
-// The message shown when an input method has taken a key.
-constexpr const char* kImeMessage = "日本語入力モードをオフにしてください。";
 
 // A browser timer shorter than this is stretched to it once timers nest, as
 // every wake-up of the program does; shorter waits hand the page back instead.
@@ -57,15 +55,6 @@ EM_ASYNC_JS(void, YieldToPage, (), {
 
 EM_JS(void, WakeFromSleep, (), {
   if (Module.voltaro5Wake) Module.voltaro5Wake();
-});
-
-EM_JS(char*, PageDirectory, (), {
-  const path = location.pathname;
-  const dir = path.substring(0, path.lastIndexOf('/') + 1) || '/';
-  const size = lengthBytesUTF8(dir) + 1;
-  const text = _malloc(size);
-  stringToUTF8(dir, text, size);
-  return text;
 });
 
 EM_JS(void, SetPageTitle, (const char* caption), { document.title = UTF8ToString(caption); });
@@ -120,18 +109,12 @@ void PutRgba(std::uint8_t* out, std::uint32_t pixel, std::uint8_t alpha) {
   out[3] = alpha;
 }
 
-// The icon's pixels: opaque where the mask is black, see-through elsewhere.
+// The icon's pixels as the canvas takes them: red, green, blue, alpha bytes.
 std::vector<std::uint8_t> IconRgba(const SpritePair& icon) {
-  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(icon.image.width) *
-                                 static_cast<std::size_t>(icon.image.height) * 4);
-  for (int y = 0; y < icon.image.height; ++y) {
-    for (int x = 0; x < icon.image.width; ++x) {
-      const bool opaque = icon.mask.At(x, y) == kBlack;
-      PutRgba(&rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(icon.image.width) +
-                     static_cast<std::size_t>(x)) *
-                    4],
-              icon.image.At(x, y), opaque ? 255 : 0);
-    }
+  const std::vector<std::uint32_t> argb = IconArgb(icon);
+  std::vector<std::uint8_t> rgba(argb.size() * 4);
+  for (std::size_t i = 0; i < argb.size(); ++i) {
+    PutRgba(&rgba[i * 4], argb[i], static_cast<std::uint8_t>(argb[i] >> 24));
   }
   return rgba;
 }
@@ -159,17 +142,6 @@ WebShell::~WebShell() {
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
   emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
   emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
-}
-
-std::string WebShell::AppDir() {
-  char* dir = PageDirectory();
-  std::string result = dir;
-  free(dir);
-  return result;
-}
-
-std::uint64_t WebShell::TimeOfDaySeed() {
-  return static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
 }
 
 void WebShell::SetCaption(const std::string& caption) {

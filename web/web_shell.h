@@ -27,9 +27,6 @@ class WebShell final : public Shell {
   WebShell(const WebShell&) = delete;
   WebShell& operator=(const WebShell&) = delete;
 
-  // The page's directory (its address's path up to the last '/').
-  std::string AppDir() override;
-  std::uint64_t TimeOfDaySeed() override;
   void SetCaption(const std::string& caption) override;
   void SetClientSize(int width, int height) override;
   void ShowWindow() override;

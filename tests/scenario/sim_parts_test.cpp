@@ -64,8 +64,8 @@ TEST(TraceLines, SetUpLineHasTheFixedKeyOrder) {
 TEST(KeyScript, ErrorsNameTheFileLineAndField) {
   const std::pair<const char*, const char*> table[] = {
       {"1 down 90\n2 press 90\n", "keys.txt:2: 'press'"},
-      {"# c\n\n0 down 90\n", "keys.txt:3: tick: '0' is out of range"},
-      {"1 up 9O\n", "keys.txt:1: key code: '9O' is not a whole number"}};
+      {"# c\n\n0 down 90\n", R"(keys.txt:3: tick: "0" is out of range)"},
+      {"1 up 9O\n", R"(keys.txt:1: key code: "9O" is not a whole number)"}};
   for (const auto& [text, message] : table) {
     std::istringstream in(text);
     try {

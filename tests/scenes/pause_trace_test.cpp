@@ -32,7 +32,6 @@ class FrameKeyedWindow final : public Shell {
   std::vector<std::int32_t> resumedAt;
   int lastPicture = 400;
 
-  std::string AppDir() override { return "/games/voltaro/"; }
   std::uint64_t TimeOfDaySeed() override { return 31; }
   void SetCaption(const std::string&) override {}
   void SetClientSize(int, int) override {}
@@ -93,9 +92,7 @@ Played Play(const std::vector<int>& pauses) {
   {
     sim::TraceObserver trace(file);
     Scenes scenes(window, sprites,
-                  {[](const std::string&) { return 0; },
-                   [](const std::string&, std::int32_t score) { return score; },
-                   {}});
+                  {[] { return 0; }, [](std::int32_t score) { return score; }, {}});
     scenes.SetPlayObserver(&trace);
     scenes.SetFrameObserver([&played](const char* scene, std::int32_t frameTime) {
       if (std::string(scene) == "play") played.playFrameTimes.push_back(frameTime);

@@ -38,7 +38,6 @@ class ScriptedWindow final : public Shell {
   std::uint64_t seed = 77;  // the random source's seed at start-up
 
   void At(std::uint64_t at, int key) { events_.emplace_back(at, key); }
-  std::string AppDir() override { return "/games/voltaro/"; }
   std::uint64_t TimeOfDaySeed() override { return seed; }
   void SetCaption(const std::string&) override {}
   void SetClientSize(int, int) override {}
@@ -149,8 +148,7 @@ TEST(Recording, ReplaysInTheSimulatorThroughTheSameStatesAsPlayed) {
   ScriptedWindow window;
   std::vector<Recording> saved;
   Scenes scenes(window, sprites,
-                {[](const std::string&) { return 0; },
-                 [](const std::string&, std::int32_t score) { return score; },
+                {[] { return 0; }, [](std::int32_t score) { return score; },
                  [&saved](const Recording& game, bool) { saved.push_back(game); }});
   PlayedGames played;
   scenes.SetPlayObserver(&played);
@@ -192,8 +190,8 @@ TEST(Replay, ShowsTheRecordedGameAtItsPaceIgnoringThePlayerAndStoresNothing) {
     window.At(70'000, 0);  // the end of the script
     int writes = 0, saved = 0;
     Scenes scenes(window, sprites,
-                  {[](const std::string&) { return 0; },
-                   [&writes](const std::string&, std::int32_t score) { return ++writes, score; },
+                  {[] { return 0; },
+                   [&writes](std::int32_t score) { return ++writes, score; },
                    [&saved](const Recording&, bool) { ++saved; }});
     scenes.StartUp();
     const std::uint64_t start = window.Elapsed();
@@ -232,8 +230,7 @@ TEST(ReplayCorpus, Regenerate) {
   const auto play = [&sprites](ScriptedWindow& window) {
     std::vector<Recording> games;
     Scenes scenes(window, sprites,
-                  {[](const std::string&) { return 0; },
-                   [](const std::string&, std::int32_t score) { return score; },
+                  {[] { return 0; }, [](std::int32_t score) { return score; },
                    [&games](const Recording& game, bool) { games.push_back(game); }});
     scenes.StartUp();
     try {
@@ -284,8 +281,7 @@ TEST(ReplayCorpus, Regenerate) {
     Scenes* scenes = nullptr;
     std::vector<Recording> games;
     Scenes own(window, sprites,
-               {[](const std::string&) { return 0; },
-                [](const std::string&, std::int32_t score) { return score; },
+               {[] { return 0; }, [](std::int32_t score) { return score; },
                 [&games](const Recording& g, bool) { games.push_back(g); }});
     scenes = &own;
     game = &scenes->Game();

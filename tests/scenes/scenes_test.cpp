@@ -46,7 +46,6 @@ class FakeShell final : public Shell {
   std::uint64_t Elapsed() const { return now_; }
   bool EventPending() const { return next_ < events_.size() && events_[next_].first <= now_; }
 
-  std::string AppDir() override { return "/games/voltaro/"; }
   std::uint64_t TimeOfDaySeed() override { return 20261206; }
   void SetCaption(const std::string&) override {}
   void SetClientSize(int, int) override {}
@@ -147,16 +146,16 @@ struct Rig {
   explicit Rig(std::uint64_t startMs)
       : shell(startMs),
         scenes(shell, TheSprites(),
-               {[this](const std::string&) { return stored; },
-                [this](const std::string& dir, std::int32_t score) {
-                  writes.emplace_back(dir, score);
+               {[this] { return stored; },
+                [this](std::int32_t score) {
+                  writes.push_back(score);
                   return score;
                 },
                 [this](const Recording& game, bool newRecord) {
                   replays.emplace_back(game, newRecord);
                 }}) {}
   std::int32_t stored = 0;
-  std::vector<std::pair<std::string, std::int32_t>> writes;
+  std::vector<std::int32_t> writes;
   std::vector<std::pair<Recording, bool>> replays;
   FakeShell shell;
   Scenes scenes;
@@ -281,8 +280,8 @@ TEST(GameOverScreen, StoresOnlyAStrictlyHigherScoreAndWaitsForEnterWithoutTheClo
     ASSERT_EQ(rig.shell.shown_.size(), 1u);
     EXPECT_EQ(rig.shell.shown_[0].hash, GameOverHash(score, newRecord));
     EXPECT_EQ(rig.scenes.HiScore(), newRecord ? score : hiScore);
-    using Writes = std::vector<std::pair<std::string, std::int32_t>>;
-    EXPECT_EQ(rig.writes, (newRecord ? Writes{{"/games/voltaro/", score}} : Writes{}));
+    using Writes = std::vector<std::int32_t>;
+    EXPECT_EQ(rig.writes, (newRecord ? Writes{score} : Writes{}));
   }
 }
 
@@ -294,7 +293,7 @@ TEST(SceneSequence, EnterHeldStepsThroughGameOverAndTitleIntoANewGame) {
   rig.shell.At(25'000, kClose);
   EXPECT_THROW(rig.scenes.RunScenes(), QuitRequested);
   ASSERT_FALSE(rig.writes.empty());
-  const std::int32_t firstScore = rig.writes[0].second;
+  const std::int32_t firstScore = rig.writes[0];
   const std::uint64_t t0 = TitleHash(0, true), t1 = TitleHash(firstScore, true),
                       g = GameOverHash(firstScore, true);
   std::string screens;  // title, game over with the new record, or play
