@@ -7,7 +7,6 @@
 #include <stdexcept>
 
 #include "gfx/blit.h"
-#include "gfx/font_cells.h"
 #include "gfx/frame_drawing.h"
 #include "gfx/sprites.h"
 #include "gfx/text.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "gfx/font_cells.h"
+#include "gfx/sprites.h"
 #include "gfx/text.h"
 
 namespace voltaro {

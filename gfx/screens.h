@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "gfx/font_cells.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
 

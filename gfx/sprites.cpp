@@ -9,7 +9,6 @@
 
 #include "art/art.h"
 #include "game/game_state.h"
-#include "gfx/font_cells.h"
 #include "gfx/xpm_decoder.h"
 
 namespace voltaro {

@@ -5,6 +5,13 @@
 
 namespace voltaro {
 
+// The font sheet: 65 cells of 18 x 14 for the codes 32 (space) to 96.
+inline constexpr int kGlyphW = 18;
+inline constexpr int kGlyphH = 14;
+inline constexpr int kFirstGlyph = 32;
+inline constexpr int kLastGlyph = 96;
+inline constexpr int kGlyphCount = kLastGlyph - kFirstGlyph + 1;
+
 // A sprite with transparency: where the mask is black the image colour is
 // drawn; where mask and image are both white the background shows through.
 struct SpritePair {

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "gfx/blit.h"
-#include "gfx/font_cells.h"
 #include "gfx/pixel_round.h"
+#include "gfx/sprites.h"
 
 namespace voltaro {
 namespace {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <random>
 
-#include "gfx/font_cells.h"
 #include "gfx/sprites.h"
 #include "gfx/xpm_decoder.h"
 
