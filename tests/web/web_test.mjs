@@ -16,8 +16,6 @@ const kCaption = 'VOLTARO ZIP 5';
 const kImeMessage = '日本語入力モードをオフにしてください。';
 const kStorageKey = '/Voltaro5.ini';
 const kPageFiles = ['/', '/index.js', '/index.wasm'];
-const kWidth = 250;
-const kHeight = 400;
 
 class Failure extends Error {}
 function check(condition, message) {
@@ -116,7 +114,10 @@ function median(values) {
 
 const cases = {
   // Only the page's three files are asked for, the console stays clean, the
-  // title and icon are the game's, and the playfield takes whole factors.
+  // title and icon are the game's, and the playfield sits as in the desktop
+  // window: the largest whole factor of device pixels that fits, centred (an
+  // odd pixel left over goes right or down), cut at the edges of a page
+  // smaller than it.
   async loads_clean(browser, server) {
     const { page, log } = await openGame(browser, server);
     await waitForFrames(page, 'title', 5);
@@ -130,25 +131,24 @@ const cases = {
       const icon = icons.find(([s]) => s === size);
       check(icon && icon[1].startsWith('data:image/png;base64,'), `no ${size} icon: ${icons}`);
     }
-    // [viewport, factor] at a device pixel ratio of 1.
-    for (const [width, height, factor] of [[800, 600, 1], [1000, 900, 2], [760, 1250, 3],
-                                           [200, 300, 1]]) {
-      await page.setViewportSize({ width, height });
-      const expected = [Math.max(0, Math.floor((width - kWidth * factor) / 2)),
-                        Math.max(0, Math.floor((height - kHeight * factor) / 2)),
-                        kWidth * factor, kHeight * factor];
-      // The page lays out again on its resize event, which comes with a frame.
-      const boxNow = () => page.evaluate(() => {
+    // [page width, height, device pixels per CSS pixel], the canvas's box in
+    // CSS pixels [left, top, width, height].
+    const cdp = await browser.context.newCDPSession(page);
+    for (const [width, height, ratio, box] of [[801, 600, 1, [275, 100, 250, 400]],
+                                               [1000, 901, 1, [250, 50, 500, 800]],
+                                               [760, 1250, 1, [5, 25, 750, 1200]],
+                                               [200, 300, 1, [-25, -50, 250, 400]],
+                                               [800, 600, 2, [212.5, 0, 375, 600]]]) {
+      await cdp.send('Emulation.setDeviceMetricsOverride',
+                     { width, height, deviceScaleFactor: ratio, mobile: false });
+      // The page lays out again on its resize event, which comes before the
+      // next animation frame.
+      const placed = await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => {
         const r = document.getElementById('playfield').getBoundingClientRect();
-        return [r.left, r.top, r.width, r.height];
-      });
-      let box = await boxNow();
-      for (let i = 0; i < 20 && JSON.stringify(box) !== JSON.stringify(expected); ++i) {
-        await page.waitForTimeout(50);
-        box = await boxNow();
-      }
-      check(JSON.stringify(box) === JSON.stringify(expected),
-            `${width}x${height}: canvas at ${box}, expected ${expected}`);
+        resolve([r.left, r.top, r.width, r.height]);
+      })));
+      check(JSON.stringify(placed) === JSON.stringify(box),
+            `${width}x${height} at ${ratio}: canvas at ${placed}, expected ${box}`);
     }
   },
 
