@@ -1,14 +1,17 @@
 // Writing and reading replay text. Floats are written in the shortest form
-// that reads back to the same single, so a replay restores the state to the
-// last bit. Every line is checked; the first bad one is reported.
+// that reads back to the same single (float_text.h), so a replay restores the
+// state to the last bit. Every line is checked; the first bad one is reported.
 #include "saves/replay_text.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <type_traits>
 #include <vector>
+
+#include "saves/float_text.h"
 
 namespace voltaro {
 namespace {
@@ -23,8 +26,7 @@ constexpr std::int16_t kMostHits = 4;
 constexpr std::int64_t kMostFrames = std::numeric_limits<std::int32_t>::max();
 
 void Put(std::string& out, float value) {
-  char buffer[32];
-  out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+  out += FloatText(value);
 }
 
 void Put(std::string& out, bool value) {
@@ -138,11 +140,9 @@ class Reader {
 
   float Float(std::size_t i, const char* what) const {
     const std::string_view word = words_[i];
-    float value = 0;
-    const auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (ec != std::errc() || ptr != word.data() + word.size()) {
-      Fail(std::string(what) + ": '" + Shown(word) + "' is not a number");
-    }
+    const std::optional<float> read = FloatFromText(word);
+    if (!read) Fail(std::string(what) + ": '" + Shown(word) + "' is not a number");
+    const float value = *read;
     if (!std::isfinite(value) || std::fabs(value) > kFarthest) {
       Fail(std::string(what) + ": " + std::string(word) + " is a value the game never reaches");
     }

@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "gfx/icon_pixels.h"
+#include "gfx/scaling.h"
 #include "scenes/clock.h"
 #include "web/browser_keys.h"
 
@@ -59,13 +60,29 @@ EM_JS(void, WakeFromSleep, (), {
 
 EM_JS(void, SetPageTitle, (const char* caption), { document.title = UTF8ToString(caption); });
 
-// The canvas takes the playfield's size; the page scales it by the largest
-// whole factor of device pixels that fits, centred on whole pixels.
 EM_JS(void, SetCanvasSize, (int width, int height), {
   const canvas = document.getElementById('playfield');
   canvas.width = width;
   canvas.height = height;
-  if (Module.voltaro5Layout) Module.voltaro5Layout();
+});
+
+// The page's size in device pixels, in which the playfield's factor counts.
+EM_JS(int, PageWidth, (), {
+  return Math.floor(window.innerWidth * (window.devicePixelRatio || 1));
+});
+EM_JS(int, PageHeight, (), {
+  return Math.floor(window.innerHeight * (window.devicePixelRatio || 1));
+});
+
+// Puts the canvas's corner at x, y and makes it width x height, all in
+// device pixels, which the page's style counts in CSS pixels.
+EM_JS(void, PlaceCanvas, (int x, int y, int width, int height), {
+  const ratio = window.devicePixelRatio || 1;
+  const style = document.getElementById('playfield').style;
+  style.left = (x / ratio) + 'px';
+  style.top = (y / ratio) + 'px';
+  style.width = (width / ratio) + 'px';
+  style.height = (height / ratio) + 'px';
 });
 
 EM_JS(void, ShowCanvas, (), { document.getElementById('playfield').style.visibility = 'visible'; });
@@ -130,6 +147,8 @@ WebShell::WebShell(const Sprites& sprites) {
                                   &WebShell::OnKey);
   emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_FALSE, &WebShell::OnKey);
   emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, &WebShell::OnBlur);
+  emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE,
+                                 &WebShell::OnResize);
   for (const auto& [id, icon] :
        {std::pair{"icon32", &sprites.icon32}, {"icon16", &sprites.icon16}}) {
     if (icon->image.width <= 0 || icon->image.height <= 0) continue;
@@ -142,6 +161,7 @@ WebShell::~WebShell() {
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
   emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
   emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
+  emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
 }
 
 void WebShell::SetCaption(const std::string& caption) {
@@ -150,6 +170,15 @@ void WebShell::SetCaption(const std::string& caption) {
 
 void WebShell::SetClientSize(int width, int height) {
   SetCanvasSize(width, height);
+  fieldW_ = width;
+  fieldH_ = height;
+  LayOut();
+}
+
+void WebShell::LayOut() const {
+  if (fieldW_ <= 0 || fieldH_ <= 0) return;  // hidden until the scenes size it
+  const PlayfieldPlacement placement = PlacePlayfield(PageWidth(), PageHeight(), fieldW_, fieldH_);
+  PlaceCanvas(placement.x, placement.y, placement.width, placement.height);
 }
 
 void WebShell::ShowWindow() {
@@ -224,6 +253,11 @@ EM_BOOL WebShell::OnBlur(int /*eventType*/, const EmscriptenFocusEvent* /*event*
   auto* shell = static_cast<WebShell*>(self);
   const std::vector<int> held = shell->held_;
   for (const int code : held) shell->Queue({false, code});
+  return EM_FALSE;
+}
+
+EM_BOOL WebShell::OnResize(int /*eventType*/, const EmscriptenUiEvent* /*event*/, void* self) {
+  static_cast<const WebShell*>(self)->LayOut();
   return EM_FALSE;
 }
 

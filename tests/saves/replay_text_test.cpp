@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace voltaro {
@@ -45,6 +48,19 @@ TEST(ReplayText, ReadsBackTheSameRecordingToTheLastBit) {
   EXPECT_EQ(back.randomState, r.randomState);
   EXPECT_EQ(back.keys.size(), 3u);
   EXPECT_EQ(back.end, FrameEnd::kHits);
+}
+
+TEST(ReplayText, WritesEveryRecordedGameBackByteForByte) {
+  int files = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(VOLTARO5_SOURCE_DIR "/tests/replays")) {
+    if (entry.path().extension() != ".v5replay") continue;
+    ++files;
+    std::stringstream text;
+    text << std::ifstream(entry.path(), std::ios::binary).rdbuf();
+    EXPECT_EQ(ReplayText(ParseReplayText(text.str(), "f")), text.str()) << entry.path();
+  }
+  EXPECT_GE(files, 5);
 }
 
 // Replaces the first line starting with `item` by `line` ("" deletes it).

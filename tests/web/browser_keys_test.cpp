@@ -23,26 +23,27 @@ TEST_P(BrowserKeys, HaveTheDesktopCodes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, BrowserKeys,
-    testing::Values(KeyCase{"Enter", 13, "Enter", 13},
-                    KeyCase{"KeypadEnter", 13, "NumpadEnter", 13},
-                    KeyCase{"Left", 37, "ArrowLeft", 37}, KeyCase{"Up", 38, "ArrowUp", 38},
-                    KeyCase{"Right", 39, "ArrowRight", 39}, KeyCase{"Down", 40, "ArrowDown", 40},
-                    KeyCase{"Z", 90, "KeyZ", 90}, KeyCase{"V", 86, "KeyV", 86},
-                    KeyCase{"D", 68, "KeyD", 68}, KeyCase{"A", 65, "KeyA", 65},
-                    KeyCase{"Digit0", 48, "Digit0", 48}, KeyCase{"Digit9", 57, "Digit9", 57},
-                    KeyCase{"Space", 32, "Space", 32}, KeyCase{"Escape", 27, "Escape", 27},
-                    // The keypad's keys are keys of their own, Num Lock on or off.
-                    KeyCase{"Numpad4", 100, "Numpad4", 0}, KeyCase{"NumpadLeft", 37, "Numpad4", 0},
-                    // An input method took the key, or one switches it on.
-                    KeyCase{"Composing", 229, "KeyA", 229},
-                    KeyCase{"ComposingEnter", 229, "Enter", 229},
-                    KeyCase{"HangulEnglish", 21, "Lang1", 229}, KeyCase{"Hanja", 25, "Lang2", 229},
-                    KeyCase{"ZenkakuHankaku", 243, "Lang5", 229},
-                    KeyCase{"KatakanaHiragana", 242, "KanaMode", 229},
-                    // Keys the game has no code for.
-                    KeyCase{"Shift", 16, "ShiftLeft", 0}, KeyCase{"F5", 116, "F5", 0},
-                    KeyCase{"PageDown", 34, "PageDown", 0},
-                    KeyCase{"Semicolon", 186, "Semicolon", 0}, KeyCase{"Unidentified", 0, "", 0}),
+    testing::Values(
+        KeyCase{"Enter", 13, "Enter", 13}, KeyCase{"KeypadEnter", 13, "NumpadEnter", 13},
+        KeyCase{"Left", 37, "ArrowLeft", 37}, KeyCase{"Up", 38, "ArrowUp", 38},
+        KeyCase{"Right", 39, "ArrowRight", 39}, KeyCase{"Down", 40, "ArrowDown", 40},
+        KeyCase{"A", 65, "KeyA", 65}, KeyCase{"Z", 90, "KeyZ", 90},
+        KeyCase{"Digit0", 48, "Digit0", 48}, KeyCase{"Digit9", 57, "Digit9", 57},
+        KeyCase{"Space", 32, "Space", 32}, KeyCase{"Escape", 27, "Escape", 27},
+        // The keypad's keys are keys of their own, Num Lock on or off.
+        KeyCase{"Numpad4", 100, "Numpad4", 0}, KeyCase{"NumpadLeft", 37, "Numpad4", 0},
+        // An input method took the key, or one switches it on:
+        // each must bring up the input-method message.
+        KeyCase{"Composing", 229, "KeyA", 229}, KeyCase{"ComposingEnter", 229, "Enter", 229},
+        KeyCase{"HangulEnglish", 21, "Lang1", 229}, KeyCase{"HanjaOnLang2", 25, "Lang2", 229},
+        KeyCase{"Katakana", 0, "Lang3", 229}, KeyCase{"Hiragana", 0, "Lang4", 229},
+        KeyCase{"ZenkakuHankaku", 243, "Lang5", 229},
+        KeyCase{"KatakanaHiragana", 242, "KanaMode", 229},
+        KeyCase{"HangulMode", 21, "HangulMode", 229}, KeyCase{"Hanja", 25, "Hanja", 229},
+        // Keys the game has no code for.
+        KeyCase{"Shift", 16, "ShiftLeft", 0}, KeyCase{"F5", 116, "F5", 0},
+        KeyCase{"PageDown", 34, "PageDown", 0}, KeyCase{"Semicolon", 186, "Semicolon", 0},
+        KeyCase{"Unidentified", 0, "", 0}),
     [](const testing::TestParamInfo<KeyCase>& param) { return std::string(param.param.name); });
 
 TEST(BrowserKeys, GameKeysStayFromThePageButShortcutsDoNot) {

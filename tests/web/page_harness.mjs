@@ -64,24 +64,25 @@ export async function launchBrowser() {
   };
 }
 
-// The canvas's pixels as 0xRRGGBB numbers, row by row.
-export async function canvasPixels(page) {
+// The canvas's pixels as red, green and blue bytes, row by row.
+export async function canvasRgb(page) {
   // Base64 travels far faster than a list of numbers.
   const base64 = await page.evaluate(() => {
     const canvas = document.getElementById('playfield');
-    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    const rgba = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    const rgb = new Uint8Array((rgba.length / 4) * 3);
+    for (let i = 0, j = 0; i < rgba.length; i += 4) {
+      rgb[j++] = rgba[i];
+      rgb[j++] = rgba[i + 1];
+      rgb[j++] = rgba[i + 2];
+    }
     let text = '';
-    for (let i = 0; i < data.length; i += 0x8000) {
-      text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
+    for (let i = 0; i < rgb.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, rgb.subarray(i, i + 0x8000));
     }
     return btoa(text);
   });
-  const rgba = Buffer.from(base64, 'base64');
-  const pixels = new Uint32Array(rgba.length / 4);
-  for (let i = 0; i < pixels.length; ++i) {
-    pixels[i] = (rgba[4 * i] << 16) | (rgba[4 * i + 1] << 8) | rgba[4 * i + 2];
-  }
-  return pixels;
+  return Buffer.from(base64, 'base64');
 }
 
 // The frame starts the page has noted: [{scene, frameTime, t}].

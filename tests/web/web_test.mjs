@@ -1,14 +1,15 @@
 // The browser build of VOLTARO ZIP 5 in the system's headless Chromium, served
-// from 127.0.0.1: the page's requests and console, its pixels against the
-// pictures the game's own drawing code makes (voltaro5-e2e-frames), the keys,
-// the best score in local storage and the frame pace.
+// from 127.0.0.1: the page's requests, its pixels against the pictures the
+// game's own drawing code makes (voltaro5-e2e-frames), the keys, the best
+// score in local storage and the frame pace. No case leaves an error on the
+// console.
 // Usage: node web_test.mjs PAGE_DIR voltaro5-e2e-frames CASE
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, writeFileSync, rmSync, existsSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import {
-  startServer, launchBrowser, canvasPixels, frames, waitForFrames,
+  startServer, launchBrowser, canvasRgb, frames, waitForFrames,
 } from './page_harness.mjs';
 
 const [pageDir, framesTool, caseName] = process.argv.slice(2);
@@ -16,8 +17,6 @@ const kCaption = 'VOLTARO ZIP 5';
 const kImeMessage = '日本語入力モードをオフにしてください。';
 const kStorageKey = '/Voltaro5.ini';
 const kPageFiles = ['/', '/index.js', '/index.wasm'];
-const kWidth = 250;
-const kHeight = 400;
 
 class Failure extends Error {}
 function check(condition, message) {
@@ -34,40 +33,37 @@ function runTool(...args) {
     throw error;
   }
 }
-function rgbOf(pixels) {
-  const rgb = Buffer.alloc(pixels.length * 3);
-  pixels.forEach((p, i) => {
-    rgb[3 * i] = p >> 16;
-    rgb[3 * i + 1] = (p >> 8) & 0xff;
-    rgb[3 * i + 2] = p & 0xff;
-  });
-  return rgb;
-}
-function shotFile(pixels, name) {
+// The canvas's picture in a file of the tool's.
+async function shotFile(page, name) {
   const path = join(scratch, `${name}.rgb`);
-  writeFileSync(path, rgbOf(pixels));
+  writeFileSync(path, await canvasRgb(page));
   return path;
 }
-// Whether the pixels are the title screen for `best`, either blink phase.
-function isTitle(pixels, best) {
-  const rgb = rgbOf(pixels);
+// Whether the canvas shows the title screen for `best`, either blink phase.
+async function titleShows(page, best) {
+  const rgb = await canvasRgb(page);
   return [0, 1].some((prompt) => rgb.equals(runTool('write', 'title', best, prompt)));
 }
-// [score, newRecord] read off a game-over screen, or null.
-function gameOverScore(pixels) {
-  const out = runTool('find', 'gameover', shotFile(pixels, 'gameover'), -100000, 100000);
+// [score, newRecord] read off a game-over screen on the canvas, or null.
+async function gameOverScore(page) {
+  const out = runTool('find', 'gameover', await shotFile(page, 'gameover'), -100000, 100000);
   return out && out.toString().trim().split(/\s+/).map(Number);
 }
-// The car's places on the playfield: [[x, y]].
-function carPlaces(pixels) {
-  return runTool('locate', shotFile(pixels, 'shot')).toString().split('\n')
+// The car's places on the canvas: [[x, y]].
+async function carPlaces(page) {
+  return runTool('locate', await shotFile(page, 'shot')).toString().split('\n')
     .map((line) => line.split(' ')).filter((w) => w[1] === 'car').map((w) => [+w[2], +w[3]]);
 }
 
-// One page of the game, with everything it says on the console noted.
+// Every page's console, which must hold no error when a case ends.
+const logs = [];
+
+// One page of the game, with everything it says on the console noted, once
+// its first title picture is on the canvas (the second title frame starts).
 async function openGame(browser, server, { storage, beforeLoad } = {}) {
   const page = await browser.context.newPage();
-  const log = { errors: [], warnings: [], dialogs: [] };
+  const log = { errors: [], warnings: [] };
+  logs.push(log);
   page.on('console', (m) => {
     if (m.type() === 'error') log.errors.push(m.text());
     // The game's own warnings; Chromium adds advice on reading the canvas back.
@@ -84,12 +80,24 @@ async function openGame(browser, server, { storage, beforeLoad } = {}) {
   }
   if (beforeLoad) await page.addInitScript(beforeLoad);
   await page.goto(server.url);
-  await waitForFrames(page, 'title', 1);
+  await waitForFrames(page, 'title', 2);
   return { page, log };
 }
 
-function playFrames(all) {
-  return all.filter((f) => f.scene === 'play');
+// What the page keeps in local storage.
+function storedText(page) {
+  return page.evaluate((key) => localStorage.getItem(key), kStorageKey);
+}
+
+// Reloads the page and waits for its first title picture.
+async function reload(page) {
+  await page.reload();
+  await waitForFrames(page, 'title', 2);
+}
+
+// How many frames of `scene` the page has started so far.
+async function seen(page, scene) {
+  return (await frames(page)).filter((f) => f.scene === scene).length;
 }
 
 // Enter, then no key until the game is over; returns [score, newRecord].
@@ -100,29 +108,25 @@ async function playWithoutKeys(page) {
   let count = -1;
   for (;;) {
     await page.waitForTimeout(500);
-    const now = playFrames(await frames(page)).length;
+    const now = await seen(page, 'play');
     if (now === count) break;
     count = now;
   }
-  const score = gameOverScore(await canvasPixels(page));
+  const score = await gameOverScore(page);
   check(score, 'the game-over screen does not show up after play');
   return score;
 }
 
-function median(values) {
-  const sorted = [...values].sort((a, b) => a - b);
-  return sorted[Math.floor(sorted.length / 2)];
-}
-
 const cases = {
-  // Only the page's three files are asked for, the console stays clean, the
-  // title and icon are the game's, and the playfield takes whole factors.
+  // Only the page's three files are asked for, the title and icon are the
+  // game's, and the playfield sits as in the desktop window: the largest whole
+  // factor of device pixels that fits, centred (an odd pixel left over goes
+  // right or down), cut at the edges of a page smaller than it.
   async loads_clean(browser, server) {
-    const { page, log } = await openGame(browser, server);
+    const { page } = await openGame(browser, server);
     await waitForFrames(page, 'title', 5);
     check(JSON.stringify([...new Set(server.requests)].sort()) ===
           JSON.stringify([...kPageFiles].sort()), `requests: ${server.requests}`);
-    check(log.errors.length === 0, `console errors: ${log.errors}`);
     check(await page.title() === kCaption, `title: ${await page.title()}`);
     const icons = await page.evaluate(() =>
       [...document.querySelectorAll('link[rel=icon]')].map((l) => [l.sizes.value, l.href]));
@@ -130,25 +134,24 @@ const cases = {
       const icon = icons.find(([s]) => s === size);
       check(icon && icon[1].startsWith('data:image/png;base64,'), `no ${size} icon: ${icons}`);
     }
-    // [viewport, factor] at a device pixel ratio of 1.
-    for (const [width, height, factor] of [[800, 600, 1], [1000, 900, 2], [760, 1250, 3],
-                                           [200, 300, 1]]) {
-      await page.setViewportSize({ width, height });
-      const expected = [Math.max(0, Math.floor((width - kWidth * factor) / 2)),
-                        Math.max(0, Math.floor((height - kHeight * factor) / 2)),
-                        kWidth * factor, kHeight * factor];
-      // The page lays out again on its resize event, which comes with a frame.
-      const boxNow = () => page.evaluate(() => {
+    // [page width, height, device pixels per CSS pixel], the canvas's box in
+    // CSS pixels [left, top, width, height].
+    const cdp = await browser.context.newCDPSession(page);
+    for (const [width, height, ratio, box] of [[801, 600, 1, [275, 100, 250, 400]],
+                                               [1000, 901, 1, [250, 50, 500, 800]],
+                                               [760, 1250, 1, [5, 25, 750, 1200]],
+                                               [200, 300, 1, [-25, -50, 250, 400]],
+                                               [800, 600, 2, [212.5, 0, 375, 600]]]) {
+      await cdp.send('Emulation.setDeviceMetricsOverride',
+                     { width, height, deviceScaleFactor: ratio, mobile: false });
+      // The page lays out again on its resize event, which comes before the
+      // next animation frame.
+      const placed = await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => {
         const r = document.getElementById('playfield').getBoundingClientRect();
-        return [r.left, r.top, r.width, r.height];
-      });
-      let box = await boxNow();
-      for (let i = 0; i < 20 && JSON.stringify(box) !== JSON.stringify(expected); ++i) {
-        await page.waitForTimeout(50);
-        box = await boxNow();
-      }
-      check(JSON.stringify(box) === JSON.stringify(expected),
-            `${width}x${height}: canvas at ${box}, expected ${expected}`);
+        resolve([r.left, r.top, r.width, r.height]);
+      })));
+      check(JSON.stringify(placed) === JSON.stringify(box),
+            `${width}x${height} at ${ratio}: canvas at ${placed}, expected ${box}`);
     }
   },
 
@@ -158,8 +161,7 @@ const cases = {
     for (const [storage, best] of [[undefined, 0], ['[VOLTARO ZIP 5]\nHighScore=12345\n', 12345],
                                    ['[voltaro zip 5]\r\n  highscore = -77.5 \r\n', -78]]) {
       const { page } = await openGame(browser, server, { storage });
-      await waitForFrames(page, 'title', 2);
-      check(isTitle(await canvasPixels(page), best), `the title does not show the best ${best}`);
+      check(await titleShows(page, best), `the title does not show the best ${best}`);
       await page.close();
     }
   },
@@ -184,23 +186,19 @@ const cases = {
         };
       },
     });
-    const titleShown = await page.evaluate(() => window.pictureSums.length);
     const [score, newRecord] = await playWithoutKeys(page);
     check(score > 0 && newRecord === 1, `game over shows ${score}, new record ${newRecord}`);
-    const all = await frames(page);
     const sums = await page.evaluate(() => window.pictureSums);
-    const played = playFrames(all).length;
+    const played = await seen(page, 'play');
     // Pictures: the title frames, one per play frame but the last, the game over.
     const playSums = sums.slice(sums.length - played, sums.length - 1);
     check(playSums.length > 50, `only ${playSums.length} play pictures`);
     for (let i = 1; i < playSums.length; ++i) {
       check(playSums[i] !== playSums[i - 1], `play frame ${i + 1} shows the same picture again`);
     }
-    check(titleShown >= 1, 'no title picture before play');
-    const stored = await page.evaluate((key) => localStorage.getItem(key), kStorageKey);
+    const stored = await storedText(page);
     check(stored === `[VOLTARO ZIP 5]\nHighScore=${score}\n`, `stored: ${JSON.stringify(stored)}`);
-    check(log.errors.length === 0 && log.warnings.length === 0,
-          `console: ${log.errors} ${log.warnings}`);
+    check(log.warnings.length === 0, `console warnings: ${log.warnings}`);
   },
 
   // A record replaces only the HighScore line of what is stored, and after a
@@ -208,22 +206,18 @@ const cases = {
   async best_survives_reload(browser, server) {
     const before = '; kept\r\n[Other]\r\nHighScore=7\r\n[VOLTARO ZIP 5]\r\nName=x\r\nHighScore=3\r\n';
     const { page } = await openGame(browser, server, { storage: before });
-    check(isTitle(await canvasPixels(page), 3), 'the title does not show the stored best 3');
+    check(await titleShows(page, 3), 'the title does not show the stored best 3');
     const [score] = await playWithoutKeys(page);
-    const after = await page.evaluate((key) => localStorage.getItem(key), kStorageKey);
+    const after = await storedText(page);
     check(after === before.replace('HighScore=3', `HighScore=${score}`),
           `stored after the record: ${JSON.stringify(after)}`);
-    await page.reload();
-    await waitForFrames(page, 'title', 2);
-    check(isTitle(await canvasPixels(page), score), `after a reload the best is not ${score}`);
-    // A lower score is not stored.
+    await reload(page);
+    check(await titleShows(page, score), `after a reload the best is not ${score}`);
     const record = `[VOLTARO ZIP 5]\nHighScore=999999\n`;
     await page.evaluate(([key, text]) => localStorage.setItem(key, text), [kStorageKey, record]);
-    await page.reload();
-    await waitForFrames(page, 'title', 1);
+    await reload(page);
     await playWithoutKeys(page);
-    check(await page.evaluate((key) => localStorage.getItem(key), kStorageKey) === record,
-          'a lower score changed the stored best');
+    check(await storedText(page) === record, 'a lower score changed the stored best');
   },
 
   // A stored value the game cannot use starts the best at 0 with one warning;
@@ -233,11 +227,9 @@ const cases = {
                                    ['1e10', 'is outside'], ['2147483648', 'is outside']]) {
       const { page, log } = await openGame(browser, server,
                                            { storage: `[VOLTARO ZIP 5]\nHighScore=${value}\n` });
-      await waitForFrames(page, 'title', 2);
-      check(isTitle(await canvasPixels(page), 0), `HighScore=${value}: best is not 0`);
+      check(await titleShows(page, 0), `HighScore=${value}: best is not 0`);
       check(log.warnings.length === 1 && log.warnings[0].includes(reason),
             `HighScore=${value}: warnings ${JSON.stringify(log.warnings)}`);
-      check(log.errors.length === 0, `console errors: ${log.errors}`);
       await page.close();
     }
     const { page, log } = await openGame(browser, server, {
@@ -247,15 +239,14 @@ const cases = {
         });
       },
     });
-    check(isTitle(await canvasPixels(page), 0), 'refused storage: best is not 0');
+    check(await titleShows(page, 0), 'refused storage: best is not 0');
     const [score, newRecord] = await playWithoutKeys(page);
     check(score > 0 && newRecord === 1, 'refused storage: no record shown');
     await page.keyboard.press('Enter');
-    await waitForFrames(page, 'title', (await frames(page)).filter((f) => f.scene === 'title').length + 2);
-    check(isTitle(await canvasPixels(page), score), 'refused storage: the best is not kept in play');
+    await waitForFrames(page, 'title', await seen(page, 'title') + 2);
+    check(await titleShows(page, score), 'refused storage: the best is not kept in play');
     check(log.warnings.length === 1 && log.warnings[0].includes('refuses'),
           `refused storage: warnings ${JSON.stringify(log.warnings)}`);
-    check(log.errors.length === 0, `console errors: ${log.errors}`);
   },
 
   // Holding Left steers the car left; the game's keys never scroll the page,
@@ -283,8 +274,8 @@ const cases = {
     // x does not change while we look.
     let before = [];
     for (let i = 0; i < 10 && before.length !== 1; ++i) {
-      await waitForFrames(page, 'play', playFrames(await frames(page)).length + 1);
-      before = carPlaces(await canvasPixels(page));
+      await waitForFrames(page, 'play', await seen(page, 'play') + 1);
+      before = await carPlaces(page);
     }
     check(before.length === 1, `car places before: ${JSON.stringify(before)}`);
     // The car gains a pixel a frame of speed to the left: the three frames
@@ -294,9 +285,8 @@ const cases = {
     const framesAtKey = await page.evaluate(() => window.keptFromPage.at(-1)[2]);
     await page.waitForFunction((n) => window.voltaro5Frames.length >= n, framesAtKey + 3,
                                { polling: 5 });
-    const shotAfter = await canvasPixels(page);
+    const after = await carPlaces(page);
     await page.keyboard.up('ArrowLeft');
-    const after = carPlaces(shotAfter);
     check(after.length === 1 && after[0][0] <= before[0][0] - 5,
           `car from ${JSON.stringify(before)} to ${JSON.stringify(after)}`);
     for (const key of ['ArrowDown', 'ArrowRight', 'ArrowUp', 'Space']) {
@@ -315,7 +305,7 @@ const cases = {
   // A key an input method takes brings up its message, and the game stands
   // still until the message is dismissed.
   async input_method_key(browser, server) {
-    const { page, log } = await openGame(browser, server);
+    const { page } = await openGame(browser, server);
     let message = null;
     let shown = null;  // [from, to] in ms since the epoch
     page.on('dialog', async (dialog) => {
@@ -330,26 +320,25 @@ const cases = {
       new KeyboardEvent('keydown', { key: 'Process', code: 'KeyA', keyCode: 229 })));
     for (let i = 0; i < 50 && !shown; ++i) await page.waitForTimeout(100);
     check(message === kImeMessage, `message: ${JSON.stringify(message)}`);
-    const count = (await frames(page)).length;
-    await waitForFrames(page, 'title', count + 2);
+    await waitForFrames(page, 'title', await seen(page, 'title') + 2);
     const origin = await page.evaluate(() => performance.timeOrigin);
     const during = (await frames(page)).filter(
       (f) => origin + f.t > shown[0] + 20 && origin + f.t < shown[1] - 20);
     check(during.length === 0, `${during.length} frames started while the message was up`);
-    check(log.errors.length === 0, `console errors: ${log.errors}`);
   },
 
-  // A play frame starts at the first clock tick after FrameTime + 30.
+  // A play frame starts at the first clock tick after FrameTime + 30: never
+  // earlier, and mostly right then (how evenly the page keeps the pace is
+  // bench/measure_page.mjs's to measure).
   async frame_pacing(browser, server) {
     const { page } = await openGame(browser, server);
     await page.keyboard.press('Enter');
     await waitForFrames(page, 'play', 100);
-    const play = playFrames(await frames(page)).slice(0, 100);
-    const intervals = play.slice(1).map((f, i) => f.t - play[i].t);
-    const ticks = play.slice(1).map((f, i) => f.frameTime - play[i].frameTime);
-    check(median(ticks) === 31, `median FrameTime step ${median(ticks)}`);
-    check(Math.abs(median(intervals) - 31) < 0.5, `median interval ${median(intervals)} ms`);
-    check(Math.min(...ticks) >= 31, `a frame started early: ${Math.min(...ticks)} ms`);
+    const play = (await frames(page)).filter((f) => f.scene === 'play').slice(0, 100);
+    const steps = play.slice(1).map((f, i) => f.frameTime - play[i].frameTime);
+    check(Math.min(...steps) >= 31, `a frame started early: ${Math.min(...steps)} ms`);
+    const onTime = steps.filter((step) => step === 31).length;
+    check(onTime > steps.length / 2, `only ${onTime} of ${steps.length} frames on time: ${steps}`);
   },
 };
 
@@ -361,6 +350,8 @@ async function main() {
   const browser = await launchBrowser();
   try {
     await cases[caseName](browser, server);
+    const errors = logs.flatMap((log) => log.errors);
+    check(errors.length === 0, `console errors: ${errors}`);
   } finally {
     await browser.close();
     await server.close();
