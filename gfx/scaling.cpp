@@ -1,5 +1,5 @@
 // The playfield's placement in the client area and its nearest-neighbour
-// magnification; see window_scale.h.
+// magnification; see scaling.h.
 #include "gfx/scaling.h"
 
 #include <algorithm>

@@ -2,7 +2,8 @@
 // factor that fits (at least 1), centred, black around it; the factor a window
 // may open at on a screen; and the nearest-neighbour magnification that puts
 // each playfield pixel on the screen as an N x N block of its colour. Pure
-// functions: the SDL window (sdl_platform.cpp) calls them, tests check them.
+// functions: the desktop window and the page both place the playfield with
+// them.
 #pragma once
 
 #include <cstdint>
