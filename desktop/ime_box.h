@@ -1,9 +1,10 @@
 // The message asking the player to switch the input method off, shown by a
 // process of its own: the game's window stays closable while the box is open
 // (closing it ends the game at once, box and all), and the game itself waits
-// for the box as it always has.
+// for the box as it always has. The shell (sdl_shell.cpp) shows it.
 #pragma once
 
+#include <SDL_video.h>
 #include <sys/types.h>
 
 #include <string>
@@ -26,5 +27,12 @@ pid_t StartImeBox(const std::string& caption, unsigned long window);
 
 // Ends the box's process group at once.
 void EndImeBox(pid_t box);
+
+// Shows the box over the game's window (X id `xWindow`, 0 for none) and waits
+// until it is dismissed, looking only for a close of the window meanwhile,
+// which ends the box and throws QuitRequested. Without a box process, SDL's
+// box in this process. The focus the box took is no reason to pause: those
+// focus losses are taken out of the queue.
+void ShowImeBoxAndWait(SDL_Window* window, unsigned long xWindow, const std::string& caption);
 
 }  // namespace voltaro

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "desktop/sdl_platform.h"
+#include "desktop/sdl_keys.h"
 #include "game/key_codes.h"
 #include "saves/plain_text.h"
 
@@ -90,7 +90,7 @@ int GameKeyCode(const KeyBindings& bindings, SDL_Keycode key, SDL_Scancode scanc
   }
   const KeyBindings defaults = DefaultKeyBindings();
   for (const auto& list : defaults.keys) {
-    if (Contains(list, key)) return 0;  // its action now has other keys
+    if (Contains(list, key)) return kKeyNone;  // its action now has other keys
   }
   return VirtualKeyFromSdl(key, scancode);
 }

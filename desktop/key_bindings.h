@@ -2,7 +2,7 @@
 // buttons bound to them (the defaults are the game's own keys), and the
 // resolution of an SDL key to the virtual-key code the game's key handlers
 // receive. The settings file changes the bindings (settings.h); the window's
-// event pump (sdl_platform.cpp) and the pads (pad_input.h) resolve through them.
+// event pump (sdl_pump.cpp) and the pads (pad_input.h) resolve through them.
 #pragma once
 
 #include <SDL.h>

@@ -4,7 +4,7 @@
 // half-way dead zone and hysteresis, so a stick resting near the threshold
 // does not flutter. A button held is one key-down and, on release, one key-up;
 // a pad unplugged, or the window losing focus, releases what it holds. The
-// window's event pump (sdl_platform.cpp) hands it the controller events.
+// window's event pump (sdl_pump.cpp) hands it the controller events.
 #pragma once
 
 #include <SDL.h>

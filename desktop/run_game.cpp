@@ -11,7 +11,9 @@
 #include <optional>
 
 #include "desktop/pad_input.h"
-#include "desktop/sdl_platform.h"
+#include "desktop/program_dir.h"
+#include "desktop/sdl_clock.h"
+#include "desktop/sdl_shell.h"
 #include "desktop/settings.h"
 #include "game/run_time_error.h"
 #include "gfx/screens.h"
@@ -81,7 +83,7 @@ int RunGame(const RunOptions& options) {
     // Where the best score and the settings are kept is chosen once, from
     // the program's directory, before the window opens at the size the
     // settings ask for.
-    const std::string programDir = shell.AppDir();
+    const std::string programDir = FindProgramDir(std::cerr);
     const SavePlace settingsPlace =
         ChooseSavePlace(programDir, ProcessSaveEnvironment(), RealSaveProbe());
     const std::string settingsPath =

@@ -1,6 +1,6 @@
 // What the scenes need from the window system: the clock, the event pump, the
 // wait for events, showing a finished picture and the message box. The SDL
-// window (sdl_platform.h) provides it for the real game; the scene tests
+// window (desktop/sdl_shell.h) provides it for the real game; the scene tests
 // provide a scripted one with a fake clock and key events.
 #pragma once
 

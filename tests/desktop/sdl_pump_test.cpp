@@ -1,6 +1,7 @@
-// The pads and the pause as the game's key handlers see them: SDL's virtual
-// joystick attached as a game controller under SDL's "dummy" video driver,
-// and key and window events pushed into the queue, checked at the key sink.
+// SDL's events as the game's key handlers hear them through the pump: SDL's
+// virtual joystick attached as a game controller under SDL's "dummy" video
+// driver, and key and window events pushed into the queue. What the key gate
+// then does with them is its own test's (tests/scenes/key_gate_test.cpp).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,7 +16,7 @@
 #include <vector>
 
 #include "desktop/pad_input.h"
-#include "desktop/sdl_platform.h"
+#include "desktop/sdl_shell.h"
 #include "game/keys.h"
 
 namespace voltaro {
@@ -66,7 +67,6 @@ class ShellTest : public ::testing::Test {
     setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
     return true;
   }
-  void Configure(const Settings& settings) { shell_.Configure(settings); }
   Keys Pump() {
     shell_.PumpEvents(log_);
     return log_.Take();
@@ -103,25 +103,43 @@ class ShellTest : public ::testing::Test {
   KeyLog log_;
 };
 
-TEST_F(ShellTest, EveryDefaultPadButtonIsOneKeyDownAndOneKeyUp) {
+void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod = 0, int repeat = 0) {
+  SDL_Event event{};
+  event.type = type;
+  event.key.repeat = static_cast<Uint8>(repeat);
+  event.key.keysym.sym = key;
+  event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+  event.key.keysym.mod = mod;
+  SDL_PushEvent(&event);
+}
+
+// An event of `type`: a window event `what`, or an input method's composition.
+void PushEvent(Uint32 type, int what = 0, const char* composition = "") {
+  SDL_Event event{};
+  event.type = type;
+  if (type == SDL_WINDOWEVENT) event.window.event = static_cast<Uint8>(what);
+  if (type == SDL_TEXTEDITING) SDL_strlcpy(event.edit.text, composition, sizeof event.edit.text);
+  SDL_PushEvent(&event);
+}
+
+TEST_F(ShellTest, PadButtonsThroughTheBindingsAndTheStickAreOneKeyDownAndOneKeyUp) {
+  Settings settings;
+  settings.pad.buttons[static_cast<std::size_t>(Action::kJump)] = {
+      SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
+  shell_.Configure(settings);
   SDL_Joystick* pad = Attach();
   Pump();  // the pad is opened as it arrives
-  const std::pair<SDL_GameControllerButton, int> mapping[] = {
-      {SDL_CONTROLLER_BUTTON_DPAD_LEFT, kKeyLeft},
-      {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, kKeyRight},
-      {SDL_CONTROLLER_BUTTON_A, kKeyUp},
+  const std::pair<SDL_GameControllerButton, int> buttons[] = {
       {SDL_CONTROLLER_BUTTON_X, kKeyZ},
-      {SDL_CONTROLLER_BUTTON_B, kKeyV},
-      {SDL_CONTROLLER_BUTTON_Y, kKeyD},
-      {SDL_CONTROLLER_BUTTON_START, kKeyEnter},
+      {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, kKeyUp},  // now Jump's
+      {SDL_CONTROLLER_BUTTON_A, kKeyNone},            // Jump's by default
+      {SDL_CONTROLLER_BUTTON_BACK, kKeyNone},         // never bound
   };
-  for (const auto& [button, code] : mapping) {
-    EXPECT_EQ(Press(pad, button, true), (Keys{{'d', code}}));
+  for (const auto& [button, code] : buttons) {
+    EXPECT_EQ(Press(pad, button, true), (code ? Keys{{'d', code}} : Keys{})) << button;
     EXPECT_EQ(Pump(), Keys{});  // held: no repeats
-    EXPECT_EQ(Press(pad, button, false), (Keys{{'u', code}}));
+    EXPECT_EQ(Press(pad, button, false), (code ? Keys{{'u', code}} : Keys{})) << button;
   }
-  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_BACK, true), Keys{});  // not bound
-  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_BACK, false), Keys{});
   // The left stick steers, half-way out.
   SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, -20000);
   EXPECT_EQ(Pump(), (Keys{{'d', kKeyLeft}}));
@@ -132,21 +150,7 @@ TEST_F(ShellTest, EveryDefaultPadButtonIsOneKeyDownAndOneKeyUp) {
   Detach(pad);
 }
 
-TEST_F(ShellTest, ARemappedButtonServesItsNewActionOnly) {
-  Settings settings;
-  settings.pad.buttons[static_cast<std::size_t>(Action::kJump)] = {
-      SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
-  Configure(settings);
-  SDL_Joystick* pad = Attach();
-  Pump();
-  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, true), (Keys{{'d', kKeyUp}}));
-  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, false), (Keys{{'u', kKeyUp}}));
-  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_A, true), Keys{});
-  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_A, false), Keys{});
-  Detach(pad);
-}
-
-TEST_F(ShellTest, PadsPluggedInDuringTheGameWorkAndUnpluggingReleasesWhatTheyHold) {
+TEST_F(ShellTest, PadsPluggedInDuringTheGameWorkAndUnpluggingOrFocusLossReleasesWhatTheyHold) {
   Pump();
   SDL_Joystick* first = Attach();
   SDL_Joystick* second = Attach();
@@ -159,7 +163,9 @@ TEST_F(ShellTest, PadsPluggedInDuringTheGameWorkAndUnpluggingReleasesWhatTheyHol
   Keys released = Pump();
   std::sort(released.begin(), released.end());
   EXPECT_EQ(released, (Keys{{'u', kKeyLeft}, {'u', kKeyZ}}));
-  EXPECT_EQ(Press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false), (Keys{{'u', kKeyRight}}));
+  PushEvent(SDL_WINDOWEVENT, SDL_WINDOWEVENT_FOCUS_LOST);  // not in play: no pause
+  EXPECT_EQ(Pump(), (Keys{{'u', kKeyRight}}));
+  EXPECT_EQ(Press(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, false), Keys{});  // already let go
   Detach(second);
   EXPECT_EQ(Pump(), Keys{});
 }
@@ -189,94 +195,45 @@ TEST_F(ShellTest, MappingFilesAreLoadedWhereTheyAreAndABrokenOneWarns) {
   rmdir(made);
 }
 
-void PushWindowEvent(SDL_WindowEventID what) {
-  SDL_Event event{};
-  event.type = SDL_WINDOWEVENT;
-  event.window.event = static_cast<Uint8>(what);
-  SDL_PushEvent(&event);
-}
-
-void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod = 0, int repeat = 0) {
-  SDL_Event event{};
-  event.type = type;
-  event.key.repeat = static_cast<Uint8>(repeat);
-  event.key.keysym.sym = key;
-  event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-  event.key.keysym.mod = mod;
-  SDL_PushEvent(&event);
-}
-
-TEST_F(ShellTest, FocusLossReleasesThePadsHeldButtons) {
-  SDL_Joystick* pad = Attach();
-  Pump();
-  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_Y, true), (Keys{{'d', kKeyD}}));
-  PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);  // not in play: no pause
-  EXPECT_EQ(Pump(), (Keys{{'u', kKeyD}}));
-  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_Y, false), Keys{});  // already let go
-  Detach(pad);
-}
-
-TEST_F(ShellTest, PauseDropsPressesAndHandsOverReleasesAfterResuming) {
-  shell_.AllowPause(true);
-  PushKey(SDL_KEYDOWN, SDLK_RIGHT);
-  PushKey(SDL_KEYDOWN, SDLK_z);
-  PushKey(SDL_KEYDOWN, SDLK_p);        // pause
-  PushKey(SDL_KEYDOWN, SDLK_p, 0, 1);  // its repeat: still paused
-  PushKey(SDL_KEYUP, SDLK_p);
-  PushKey(SDL_KEYDOWN, SDLK_LEFT);  // pressed during the pause: never played
-  PushKey(SDL_KEYUP, SDLK_LEFT);
-  PushKey(SDL_KEYUP, SDLK_RIGHT);    // released during the pause: after it
-  PushKey(SDL_KEYDOWN, SDLK_PAUSE);  // resume
-  PushKey(SDL_KEYUP, SDLK_PAUSE);
-  EXPECT_EQ(Pump(), (Keys{{'d', kKeyRight}, {'d', kKeyZ}, {'r', 0}}));
-  EXPECT_EQ(Pump(), (Keys{{'u', kKeyRight}}));
-  PushKey(SDL_KEYUP, SDLK_z);  // held through the pause: released as usual
-  EXPECT_EQ(Pump(), (Keys{{'u', kKeyZ}}));
-}
-
-TEST_F(ShellTest, FocusLossAndMinimisingPauseDuringPlayOnly) {
-  for (const SDL_WindowEventID what : {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_MINIMIZED}) {
-    shell_.AllowPause(false);
-    PushWindowEvent(what);
-    EXPECT_EQ(Pump(), Keys{});
-    shell_.AllowPause(true);
-    PushWindowEvent(what);
-    PushKey(SDL_KEYDOWN, SDLK_p);
-    EXPECT_EQ(Pump(), (Keys{{'r', 0}}));
-    PushKey(SDL_KEYUP, SDLK_p);
-    EXPECT_EQ(Pump(), Keys{});
-  }
-  Settings settings;
-  settings.window.pauseOnFocusLoss = false;
-  Configure(settings);
-  PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+TEST_F(ShellTest, KeysRepeatsAndCompositionsReachTheGameButNotTheWindowsKeys) {
   PushKey(SDL_KEYDOWN, SDLK_RETURN);
-  EXPECT_EQ(Pump(), (Keys{{'d', kKeyEnter}}));
-}
-
-TEST_F(ShellTest, WindowKeysNeverReachTheGame) {
-  PushKey(SDL_KEYDOWN, SDLK_p);  // on the title: no pause, and not a game key
+  PushKey(SDL_KEYDOWN, SDLK_RETURN, 0, 1);
+  PushKey(SDL_KEYUP, SDLK_RETURN);
+  PushKey(SDL_KEYDOWN, SDLK_F1);       // no code: not delivered
+  PushEvent(SDL_TEXTEDITING, 0, "n");  // a composition starting
+  PushEvent(SDL_TEXTEDITING);          // and ending: nothing to report
+  PushKey(SDL_KEYDOWN, SDLK_p);        // on the title: no pause, and not a game key
   PushKey(SDL_KEYUP, SDLK_p);
   PushKey(SDL_KEYDOWN, SDLK_F11);
+  PushKey(SDL_KEYDOWN, SDLK_F11, 0, 1);  // its repeat does nothing
   PushKey(SDL_KEYUP, SDLK_F11);
   PushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT);
   PushKey(SDL_KEYUP, SDLK_RETURN);  // Alt let go first: still the window's
   PushKey(SDL_KEYDOWN, SDLK_KP_ENTER, KMOD_RALT);
   PushKey(SDL_KEYUP, SDLK_KP_ENTER, KMOD_RALT);
-  PushKey(SDL_KEYDOWN, SDLK_RETURN);  // plain Enter, released with Alt down
-  PushKey(SDL_KEYUP, SDLK_RETURN, KMOD_LALT);
-  EXPECT_EQ(Pump(), (Keys{{'d', kKeyEnter}, {'u', kKeyEnter}}));
+  PushKey(SDL_KEYDOWN, SDLK_z);  // plain Z, released with Alt down
+  PushKey(SDL_KEYUP, SDLK_z, KMOD_LALT);
+  PushEvent(SDL_QUIT);
+  PushKey(SDL_KEYDOWN, SDLK_RIGHT);  // after the close: never handled
+  EXPECT_THROW(shell_.PumpEvents(log_), QuitRequested);
+  EXPECT_EQ(log_.Take(), (Keys{{'d', kKeyEnter},
+                               {'d', kKeyEnter},
+                               {'u', kKeyEnter},
+                               {'d', kKeyProcess},
+                               {'d', kKeyZ},
+                               {'u', kKeyZ}}));
+  EXPECT_TRUE(shell_.WindowState().fullscreen);  // F11, Alt+Enter, Alt+keypad Enter
 }
 
-TEST_F(ShellTest, ReboundKeysReachTheGameAsTheirActions) {
-  Settings settings;
-  settings.keys.keys[static_cast<std::size_t>(Action::kStart)] = {SDLK_SPACE};
-  Configure(settings);
-  PushKey(SDL_KEYDOWN, SDLK_SPACE);
-  PushKey(SDL_KEYDOWN, SDLK_RETURN);
-  PushKey(SDL_KEYUP, SDLK_SPACE);
-  PushKey(SDL_KEYUP, SDLK_RETURN);
-  EXPECT_EQ(Pump(), (Keys{{'d', kKeyEnter}, {'u', kKeyEnter}}));
+TEST_F(ShellTest, LosingTheFocusOrTheWindowPausesPlayUntilP) {
+  shell_.AllowPause(true);
+  for (const SDL_WindowEventID what :
+       {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_HIDDEN}) {
+    PushEvent(SDL_WINDOWEVENT, what);
+    PushKey(SDL_KEYDOWN, SDLK_p);
+    PushKey(SDL_KEYUP, SDLK_p);
+    EXPECT_EQ(Pump(), (Keys{{'r', 0}})) << what;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,146 @@
+// SDL's events into the key gate; see sdl_pump.h.
+#include "desktop/sdl_pump.h"
+
+#include <SDL.h>
+
+#include <iostream>
+#include <vector>
+
+#include "game/key_codes.h"
+#include "scenes/shell.h"
+
+namespace voltaro {
+namespace {
+
+// With a pad open, sleeps are cut into steps this long, which keeps a press's
+// delay short on the screens that sleep until a key comes.
+constexpr int kPadPollMs = 10;
+// Without one, waking once a second is cheap, and a close by signal that
+// lands just before a sleep is not left waiting for a key.
+constexpr int kIdlePollMs = 1000;
+
+}  // namespace
+
+SdlPump::SdlPump(SdlWindow& window, const EventSleep& sleep) : window_(window), sleep_(sleep) {
+  // Pads are welcome but not needed: without them the game plays on.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+    std::cerr << "voltaro5: warning: no game controllers (" << SDL_GetError() << ")\n";
+  }
+  // An input method must not swallow the game keys: no text input at all.
+  SDL_StopTextInput();
+  // ... but should an input method start composing all the same, hear of it,
+  // so the player can be asked to switch it off.
+  SDL_EventState(SDL_TEXTEDITING, SDL_ENABLE);
+}
+
+void SdlPump::Configure(const Settings& settings) {
+  keys_ = settings.keys;
+  pads_.SetBindings(settings.pad);
+  gate_.SetPauseOnFocusLoss(settings.window.pauseOnFocusLoss);
+}
+
+int SdlPump::SleepStepMs() const {
+  return pads_.AnyOpen() ? kPadPollMs : kIdlePollMs;
+}
+
+void SdlPump::SleepWhilePaused() {
+  sleep_.SleepOnEvents(SleepStepMs());
+}
+
+void SdlPump::FeedPending(KeySink& keys) {
+  // Only what is pending now: events that arrive while these are handled wait
+  // for the next pump.
+  SDL_PumpEvents();
+  int pending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+  SDL_Event event;
+  while (pending-- > 0 &&
+         SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+    switch (event.type) {
+      case SDL_QUIT:
+        throw QuitRequested();
+      case SDL_WINDOWEVENT:
+        OnWindowEvent(keys, event.window);
+        break;
+      case SDL_KEYDOWN:
+        OnKeyDown(keys, event.key);
+        break;
+      case SDL_KEYUP: {
+        const SDL_Keysym& key = event.key.keysym;
+        gate_.KeyUp(keys, key.scancode, GameKeyCode(keys_, key.sym, key.scancode, key.mod),
+                    KeyGate::Stray::kReaches);
+        break;
+      }
+      case SDL_TEXTEDITING:
+        // An input method started composing despite text input being off.
+        if (event.edit.text[0] != '\0') gate_.PressWithoutRelease(keys, kKeyProcess);
+        break;
+      default: {
+        std::vector<PadKey> padKeys;
+        if (pads_.Handle(event, padKeys)) {
+          for (const PadKey& padKey : padKeys) {
+            if (padKey.down) {
+              gate_.KeyDown(keys, padKey.source, padKey.code);
+            } else {
+              gate_.KeyUp(keys, padKey.source, padKey.code, KeyGate::Stray::kDropped);
+            }
+          }
+        }
+        break;
+      }
+    }
+  }
+}
+
+void SdlPump::OnWindowEvent(KeySink& keys, const SDL_WindowEvent& event) {
+  switch (event.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+      throw QuitRequested();
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      window_.Resized(event.data1, event.data2);
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+      window_.Repaint();
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN: {
+      // The keyboard's held keys come up by themselves (SDL does it); the
+      // pads' are let go here.
+      std::vector<PadKey> padKeys;
+      pads_.ReleaseAll(padKeys);
+      for (const PadKey& padKey : padKeys) {
+        gate_.KeyUp(keys, padKey.source, padKey.code, KeyGate::Stray::kDropped);
+      }
+      ShowPauseChange(gate_.FocusLost());
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void SdlPump::OnKeyDown(KeySink& keys, const SDL_KeyboardEvent& event) {
+  const SDL_Keysym& key = event.keysym;
+  const bool altEnter =
+      (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0;
+  if (!IsWindowKey(key.sym) && !altEnter) {
+    gate_.KeyDown(keys, key.scancode, GameKeyCode(keys_, key.sym, key.scancode, key.mod));
+    return;
+  }
+  // The window's own keys never reach the game; a repeat does nothing.
+  gate_.TakeForWindow(key.scancode);
+  if (event.repeat != 0) return;
+  if (key.sym == SDLK_F11 || altEnter) {
+    window_.ToggleFullscreen();
+  } else {
+    ShowPauseChange(gate_.PauseKey());
+  }
+}
+
+void SdlPump::ShowPauseChange(KeyGate::PauseChange change) {
+  if (change == KeyGate::PauseChange::kBegan) window_.ShowPauseSign();
+  // Once play goes on, the pump's end repaints the window without the sign.
+  if (change == KeyGate::PauseChange::kEnded) window_.HidePauseSign();
+}
+
+}  // namespace voltaro

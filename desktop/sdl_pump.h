@@ -1,0 +1,51 @@
+// The desktop's event pump: SDL's events translated into the key gate's
+// terms (scenes/key_gate.h), which decides what reaches the game and holds
+// the pause. Keys go through the player's bindings, pads through PadInput;
+// the window's own keys (P and Pause, F11, Alt+Enter) pause and go
+// fullscreen. Closing the window throws QuitRequested out of the pump that
+// sees it. The shell (sdl_shell.cpp) pumps through it.
+#pragma once
+
+#include <SDL_events.h>
+
+#include "desktop/key_bindings.h"
+#include "desktop/pad_input.h"
+#include "desktop/sdl_clock.h"
+#include "desktop/sdl_window.h"
+#include "desktop/settings.h"
+#include "scenes/key_gate.h"
+
+namespace voltaro {
+
+class SdlPump final : public EventFeed {
+ public:
+  // Opens SDL's game controllers (a warning without them) and keeps text
+  // input off. `window` and `sleep` must outlive the pump.
+  SdlPump(SdlWindow& window, const EventSleep& sleep);
+
+  // The player's keys, pads and whether losing the focus pauses.
+  void Configure(const Settings& settings);
+  void AllowPause(bool allowed) { gate_.AllowPause(allowed); }
+  // Handles the events pending now (or, while paused, until the pause ends).
+  void Pump(KeySink& keys) { gate_.Pump(keys, *this); }
+  // How long a sleep on the window system's events may last: pad events do
+  // not wake it, so with a pad open it is cut short.
+  int SleepStepMs() const;
+
+  void FeedPending(KeySink& keys) override;
+  void SleepWhilePaused() override;
+  void ShowResumed() override { window_.Repaint(); }
+
+ private:
+  void OnWindowEvent(KeySink& keys, const SDL_WindowEvent& event);
+  void OnKeyDown(KeySink& keys, const SDL_KeyboardEvent& event);
+  void ShowPauseChange(KeyGate::PauseChange change);
+
+  SdlWindow& window_;
+  const EventSleep& sleep_;
+  KeyGate gate_;
+  KeyBindings keys_ = DefaultKeyBindings();
+  PadInput pads_{DefaultPadBindings()};
+};
+
+}  // namespace voltaro
