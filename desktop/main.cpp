@@ -2,11 +2,13 @@
 // --version end the program there); then the game runs until its window is
 // closed.
 #include <iostream>
+#include <string>
 #include <string_view>
 #include <variant>
 
 #include "desktop/command_line.h"
 #include "desktop/ime_box.h"
+#include "desktop/program_dir.h"
 #include "desktop/run_game.h"
 
 int main(int argc, char** argv) {
@@ -14,18 +16,14 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string_view(argv[1]) == voltaro::kImeBoxArgument) {
     return voltaro::RunImeBox(argv[2], argv[3]);
   }
+  const std::string programDir = voltaro::FindProgramDir(std::cerr);
   voltaro::CommandLineFacts facts;
   facts.version = voltaro::ProgramVersion();
-  facts.describeBestScoreFile = [] { return voltaro::DescribeBestScoreFile(); };
+  facts.describeBestScoreFile = [&programDir] {
+    return voltaro::DescribeBestScoreFile(programDir);
+  };
   const std::variant<voltaro::CommandLine, int> parsed =
       voltaro::ParseCommandLine(argc, argv, facts, std::cout, std::cerr);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
-  const auto& options = std::get<voltaro::CommandLine>(parsed);
-  voltaro::RunOptions run;
-  run.recordPath = options.recordPath;
-  run.replayPath = options.replayPath;
-  run.replaySpeed = options.replaySpeed;
-  if (options.scale > 0) run.scale = options.scale;
-  run.fullscreen = options.fullscreen;
-  return voltaro::RunGame(run);
+  return voltaro::RunGame(std::get<voltaro::CommandLine>(parsed), programDir, "");
 }

@@ -7,7 +7,9 @@
 #include <iostream>
 #include <string_view>
 
+#include "desktop/command_line.h"
 #include "desktop/ime_box.h"
+#include "desktop/program_dir.h"
 #include "desktop/run_game.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +21,5 @@ int main(int argc, char** argv) {
     std::cerr << "usage: voltaro5-pacing FRAME_LOG\n";
     return 2;
   }
-  voltaro::RunOptions options;
-  options.frameLogPath = argv[1];
-  return voltaro::RunGame(options);
+  return voltaro::RunGame(voltaro::CommandLine{}, voltaro::FindProgramDir(std::cerr), argv[1]);
 }

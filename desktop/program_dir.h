@@ -1,5 +1,6 @@
 // The folder the program runs from: where the best score and the settings
-// may live and where pad mappings are looked for.
+// may live and where pad mappings are looked for. main() asks once and hands
+// it on.
 #pragma once
 
 #include <ostream>

@@ -11,7 +11,6 @@
 #include <optional>
 
 #include "desktop/pad_input.h"
-#include "desktop/program_dir.h"
 #include "desktop/sdl_clock.h"
 #include "desktop/sdl_shell.h"
 #include "desktop/settings.h"
@@ -47,19 +46,17 @@ void LogUsage(std::ostream& log) {
 
 }  // namespace
 
-std::string DescribeBestScoreFile() {
-  char* basePath = SDL_GetBasePath();
-  const std::string appDir = AppDirFromBasePath(basePath);
-  SDL_free(basePath);
-  return DescribeSavePlace(ChooseSavePlace(appDir, ProcessSaveEnvironment(), RealSaveProbe()));
+std::string DescribeBestScoreFile(const std::string& programDir) {
+  return DescribeSavePlace(ChooseSavePlace(programDir, ProcessSaveEnvironment(), RealSaveProbe()));
 }
 
-int RunGame(const RunOptions& options) {
+int RunGame(const CommandLine& options, const std::string& programDir,
+            const std::string& frameLogPath) {
   std::unique_ptr<std::ofstream> frameLog;
-  if (!options.frameLogPath.empty()) {
-    frameLog = std::make_unique<std::ofstream>(options.frameLogPath, std::ios::app);
+  if (!frameLogPath.empty()) {
+    frameLog = std::make_unique<std::ofstream>(frameLogPath, std::ios::app);
     if (!*frameLog) {
-      std::cerr << "voltaro5: cannot open the frame log " << options.frameLogPath << '\n';
+      std::cerr << "voltaro5: cannot open the frame log " << frameLogPath << '\n';
       return 1;
     }
     *frameLog << "start " << MonotonicMicroseconds() << '\n';
@@ -83,13 +80,12 @@ int RunGame(const RunOptions& options) {
     // Where the best score and the settings are kept is chosen once, from
     // the program's directory, before the window opens at the size the
     // settings ask for.
-    const std::string programDir = FindProgramDir(std::cerr);
     const SavePlace settingsPlace =
         ChooseSavePlace(programDir, ProcessSaveEnvironment(), RealSaveProbe());
     const std::string settingsPath =
         settingsPlace.iniPath.empty() ? settingsPlace.programIni : settingsPlace.iniPath;
     Settings settings = ReadSettings(settingsPath, std::cerr);
-    if (options.scale) settings.window.scale = *options.scale;
+    if (options.scale > 0) settings.window.scale = options.scale;
     if (options.fullscreen) settings.window.fullscreen = true;
     shell.Configure(settings);
     // Mappings for pads SDL does not know: beside the program or the settings.
