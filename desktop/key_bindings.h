@@ -23,7 +23,9 @@ struct ActionInfo {
   int keyCode;            // what reaches the game's key handlers
 };
 
-// Left 37, Right 39, Jump 38 (Up), FireLeft 90 (Z), FireRight 86 (V), FireUp 68 (D), Start 13.
+// Each action's code is its default key's (game/key_codes.h): Left kKeyLeft,
+// Right kKeyRight, Jump kKeyUp, FireLeft kKeyZ, FireRight kKeyV, FireUp kKeyD,
+// Start kKeyEnter.
 const ActionInfo& InfoOf(Action action);
 std::optional<Action> ActionNamed(std::string_view name);  // letter case ignored
 
@@ -51,9 +53,9 @@ PadBindings DefaultPadBindings();
 bool IsWindowKey(SDL_Keycode key);
 
 // The virtual-key code for a key event: a key bound to an action gives the
-// action's code; a default key whose action was bound to other keys gives 0;
-// any other key gives its plain code (VirtualKeyFromSdl). The keypad's 4, 6, 8
-// and 2 with NumLock off count as the arrow keys.
+// action's code; a default key whose action was bound to other keys gives
+// kKeyNone; any other key gives its plain code (VirtualKeyFromSdl). The
+// keypad's 4, 6, 8 and 2 with NumLock off count as the arrow keys.
 int GameKeyCode(const KeyBindings& bindings, SDL_Keycode key, SDL_Scancode scancode,
                 Uint16 modifiers);
 
