@@ -20,7 +20,6 @@
 #include "saves/replay_text.h"
 #include "scenes/clock.h"
 #include "scenes/scenes.h"
-#include "sim/players.h"
 #include "sim/simulator.h"
 #include "sim/trace_observer.h"
 
@@ -209,100 +208,6 @@ TEST(Replay, ShowsTheRecordedGameAtItsPaceIgnoringThePlayerAndStoresNothing) {
                 static_cast<double>(expected) * 0.1 + 250)
         << speed;
   }
-}
-
-// The recorded games in tests/replays, which every test run replays (see
-// tests/replays/README.md). Made anew only when asked for:
-//   VOLTARO5_REGENERATE_REPLAYS=tests/replays
-//       build/tests/voltaro5_app_tests --gtest_filter=ReplayCorpus.*
-TEST(ReplayCorpus, Regenerate) {
-  const char* dir = std::getenv("VOLTARO5_REGENERATE_REPLAYS");
-  if (dir == nullptr) GTEST_SKIP() << "set VOLTARO5_REGENERATE_REPLAYS to a folder to make them";
-  const Sprites sprites = LoadSprites();
-  const auto save = [dir](const std::string& name, const Recording& game) {
-    std::FILE* file = std::fopen((std::string(dir) + "/" + name).c_str(), "wb");
-    ASSERT_NE(file, nullptr) << name;
-    const std::string text = ReplayText(game);
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-  };
-  // Plays through the scenes until the script ends; returns the games finished.
-  const auto play = [&sprites](ScriptedWindow& window) {
-    std::vector<Recording> games;
-    Scenes scenes(window, sprites,
-                  {[] { return 0; }, [](std::int32_t score) { return score; },
-                   [&games](const Recording& game, bool) { games.push_back(game); }});
-    scenes.StartUp();
-    try {
-      scenes.RunScenes();
-    } catch (const ScriptEnded&) {
-    }
-    return std::pair(games, &scenes);
-  };
-
-  {  // Enter and nothing else: the car falls onto the first plate and rides it out.
-    ScriptedWindow window;
-    window.At(1100, kKeyEnter);
-    window.At(20'000, kKeyEnter);
-    const auto [games, scenes] = play(window);
-    ASSERT_GE(games.size(), 1u);
-    save("no_keys_fell.v5replay", games[0]);
-  }
-  {  // A careless player whose keys land in set-up, in placements and between
-     // frames; its second game starts from what the first left behind.
-    ScriptedWindow window;
-    std::mt19937 random(99);
-    const int keys[] = {kKeyLeft, kKeyRight, kKeyUp, kKeyZ, kKeyV, kKeyD, kKeyEnter, kKeyProcess};
-    for (std::uint64_t at = 1200; at < 120'000; at += 1 + random() % 40) {
-      const int key = keys[random() % std::size(keys)];
-      window.At(at, random() % 3 == 0 ? -key : key);
-    }
-    const auto [games, scenes] = play(window);
-    ASSERT_GE(games.size(), 2u);
-    save("careless_first.v5replay", games[0]);
-    save("careless_second_carry_over.v5replay", games[1]);
-  }
-  // The pilot, between frames: long games, ended by falling or by enemies.
-  bool haveHits = false, haveLong = false;
-  for (std::uint64_t seed = 1; seed <= 40 && !(haveHits && haveLong); ++seed) {
-    ScriptedWindow window;
-    window.seed = seed;
-    sim::Pilot pilot(seed);
-    GameState* game = nullptr;
-    std::uint64_t tick = 0;
-    window.player = [&](std::vector<int>& wanted) {
-      if (game == nullptr || game->GameMode != kModePlaying) return;
-      std::vector<sim::KeyEvent> events;
-      pilot.Decide(*game, ++tick, events);
-      for (const sim::KeyEvent& e : events) wanted.push_back(e.down ? e.code : -e.code);
-    };
-    window.At(1100, kKeyEnter);
-    window.At(100'000'000, 0);
-    Scenes* scenes = nullptr;
-    std::vector<Recording> games;
-    Scenes own(window, sprites,
-               {[] { return 0; }, [](std::int32_t score) { return score; },
-                [&games](const Recording& g, bool) { games.push_back(g); }});
-    scenes = &own;
-    game = &scenes->Game();
-    scenes->StartUp();
-    try {
-      scenes->RunScenes();
-    } catch (const ScriptEnded&) {
-    } catch (const std::exception&) {
-    }
-    if (games.empty()) continue;
-    const Recording& g = games[0];
-    if (g.end == FrameEnd::kHits && !haveHits) {
-      save("pilot_hits.v5replay", g);
-      haveHits = true;
-    }
-    if (g.end == FrameEnd::kFell && g.frames > 4000 && !haveLong) {
-      save("pilot_long_fell.v5replay", g);
-      haveLong = true;
-    }
-  }
-  EXPECT_TRUE(haveHits && haveLong);
 }
 
 }  // namespace
