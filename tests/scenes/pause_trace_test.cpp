@@ -93,7 +93,7 @@ Played Play(const std::vector<int>& pauses) {
     sim::TraceObserver trace(file);
     Scenes scenes(window, sprites,
                   {[] { return 0; }, [](std::int32_t score) { return score; }, {}});
-    scenes.SetPlayObserver(&trace);
+    scenes.Watch(trace);
     scenes.SetFrameObserver([&played](const char* scene, std::int32_t frameTime) {
       if (std::string(scene) == "play") played.playFrameTimes.push_back(frameTime);
     });

@@ -150,7 +150,7 @@ TEST(Recording, ReplaysInTheSimulatorThroughTheSameStatesAsPlayed) {
                 {[] { return 0; }, [](std::int32_t score) { return score; },
                  [&saved](const Recording& game, bool) { saved.push_back(game); }});
   PlayedGames played;
-  scenes.SetPlayObserver(&played);
+  scenes.Watch(played);
 
   // A careless player: the game's keys at random moments, Enter now and then
   // (to start the next game, and held across its set-up), keys that are not

@@ -14,7 +14,6 @@
 #include <utility>
 #include <vector>
 
-#include "game/game_ready.h"
 #include "game/keys.h"
 #include "gfx/screens.h"
 #include "gfx/text.h"
@@ -216,7 +215,7 @@ TEST(PlayScene, FramesStartEvery31MsAndAnOverrunningFrameIsFollowedAtOnce) {
     SCOPED_TRACE(::testing::Message() << startMs << " work " << workMs);
     Rig rig(startMs);
     rig.scenes.Game().GameMode = kModePlaying;
-    GameReady(rig.scenes.Game(), rig.scenes);
+    rig.scenes.StartGame();
     rig.shell.workMsPerFrame_ = workMs;
     rig.shell.maxShows_ = 40;
     EXPECT_THROW(rig.scenes.PlayScene(), ScriptEnded);
@@ -247,7 +246,7 @@ TEST(GameSetUp, KeysPumpedDuringPlatePlacementReachTheHandlersAndAreThenReset) {
   for (const int key : {kKeyZ, -kKeyZ, kKeyV, kKeyLeft, kKeyProcess}) rig.shell.At(5000, key);
   GameState& game = rig.scenes.Game();
   game.GameMode = kModePlaying;
-  GameReady(game, rig.scenes);
+  rig.scenes.StartGame();
   EXPECT_FALSE(rig.shell.EventPending());
   EXPECT_EQ(rig.shell.imeMessages_, 1);
   EXPECT_EQ(game.MoveKey, 0);
