@@ -80,10 +80,6 @@ class Scenes final : public PlayHost, public KeySink {
   }
 
   GameState& Game() { return game_; }
-  std::int32_t HiScore() const { return hiScore_; }
-  void SetHiScore(std::int32_t hiScore) { hiScore_ = hiScore; }
-  // The game played last, as recorded.
-  const Recording& LastGame() const { return recorder_.Get(); }
 
   // Watches every game from its set-up to its end, after the recorder (the
   // scene tests take a trace with it).

@@ -1,84 +1,48 @@
-// Games played through the window's scenes are recorded so exactly that the
-// simulator, replaying the recording, goes through the very same states: the
-// trace it writes equals, byte for byte, a trace taken while the game was
-// played, for keys in set-up, inside a frame's placements and between frames,
-// and for a second game that starts from what the first one left behind.
+// Games played through the window's scenes, watched as traces. They are
+// recorded so exactly that the simulator, replaying the recording, goes
+// through the very same states: the trace it writes equals, byte for byte, a
+// trace taken while the game was played, for keys in set-up, inside a frame's
+// placements and between frames, and for a second game that starts from what
+// the first one left behind. A pause changes nothing the rules see, and a
+// recorded game is shown at its pace.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "game/keys.h"
+#include "game/key_codes.h"
 #include "gfx/sprites.h"
+#include "saves/replay_files.h"
 #include "saves/replay_text.h"
 #include "scenes/clock.h"
 #include "scenes/scenes.h"
 #include "sim/simulator.h"
 #include "sim/trace_observer.h"
+#include "tests/support/scripted_shell.h"
 
 namespace voltaro {
 namespace {
 
-struct ScriptEnded : std::exception {};
+using testing::ScriptedShell;
 
-// A window whose clock moves one millisecond per pump and a few per frame, so
-// that keys land in every kind of pump, and which closes when its script ends.
-class ScriptedWindow final : public Shell {
- public:
-  // A player who looks at the game between frames and adds keys of its own.
-  std::function<void(std::vector<int>& keys)> player;
-  std::uint64_t seed = 77;  // the random source's seed at start-up
+const Sprites& TheSprites() {
+  static const Sprites sprites = LoadSprites();
+  return sprites;
+}
 
-  void At(std::uint64_t at, int key) { events_.emplace_back(at, key); }
-  std::uint64_t TimeOfDaySeed() override { return seed; }
-  void SetCaption(const std::string&) override {}
-  void SetClientSize(int, int) override {}
-  void ShowWindow() override {}
-  std::int32_t Now() override { return ClockFromMilliseconds(now_); }
-  std::uint64_t Elapsed() const { return now_; }
-  void PumpEvents(KeySink& keys) override {
-    now_ += 1;
-    if (player && shownSinceAsked_) {
-      shownSinceAsked_ = false;
-      std::vector<int> wanted;
-      player(wanted);
-      for (const int key : wanted) key > 0 ? keys.OnKeyDown(key) : keys.OnKeyUp(-key);
-    }
-    while (next_ < events_.size() && events_[next_].first <= now_) {
-      const int key = events_[next_++].second;
-      key > 0 ? keys.OnKeyDown(key) : keys.OnKeyUp(-key);
-    }
-    if (next_ >= events_.size()) throw ScriptEnded();
-  }
-  void WaitForEventsUntil(std::int32_t tick) override {
-    const std::int32_t ahead = ClockDiff(tick, ClockFromMilliseconds(now_));
-    if (ahead > 0) now_ += static_cast<std::uint64_t>(ahead);
-  }
-  void WaitForEvent() override {
-    if (gameOverAt_ == 0) gameOverAt_ = now_;  // only the game-over screen waits like this
-    now_ = std::max(now_, events_[next_].first);
-  }
-  std::uint64_t GameOverAt() const { return gameOverAt_; }
-  void Show(const Surface&) override {
-    now_ += 3;
-    shownSinceAsked_ = true;
-  }
-  void ShowImeMessage() override {}
-
- private:
-  std::uint64_t now_ = 1000;
-  std::vector<std::pair<std::uint64_t, int>> events_;
-  std::size_t next_ = 0;
-  bool shownSinceAsked_ = false;
-  std::uint64_t gameOverAt_ = 0;
-};
+// A window whose clock moves a millisecond per pump and a few per picture, so
+// that keys land in every kind of pump.
+void Pace(ScriptedShell& window) {
+  window.msPerPump = 1;
+  window.msPerPicture = 3;
+}
 
 // The text a FILE* collected in memory.
 class MemoryFile {
@@ -143,10 +107,10 @@ std::string ReplayTrace(const Recording& game) {
 }
 
 TEST(Recording, ReplaysInTheSimulatorThroughTheSameStatesAsPlayed) {
-  const Sprites sprites = LoadSprites();
-  ScriptedWindow window;
+  ScriptedShell window;
+  Pace(window);
   std::vector<Recording> saved;
-  Scenes scenes(window, sprites,
+  Scenes scenes(window, TheSprites(),
                 {[] { return 0; }, [](std::int32_t score) { return score; },
                  [&saved](const Recording& game, bool) { saved.push_back(game); }});
   PlayedGames played;
@@ -161,8 +125,9 @@ TEST(Recording, ReplaysInTheSimulatorThroughTheSameStatesAsPlayed) {
     const int key = keys[random() % std::size(keys)];
     window.At(at, random() % 3 == 0 ? -key : key);
   }
+  window.At(200'000, testing::kClose);
   scenes.StartUp();
-  EXPECT_THROW(scenes.RunScenes(), ScriptEnded);
+  EXPECT_THROW(scenes.RunScenes(), QuitRequested);
 
   ASSERT_GE(saved.size(), 2u) << "the script should finish at least two games";
   EXPECT_GT(played.inSetUp, 0);
@@ -176,37 +141,93 @@ TEST(Recording, ReplaysInTheSimulatorThroughTheSameStatesAsPlayed) {
 }
 
 TEST(Replay, ShowsTheRecordedGameAtItsPaceIgnoringThePlayerAndStoresNothing) {
-  const Sprites sprites = LoadSprites();
-  std::ifstream file(VOLTARO5_SOURCE_DIR "/tests/replays/careless_first.v5replay");
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const ReplayShow show{ParseReplayText(text, "careless_first"), 1};
+  std::string whyNot;
+  const std::optional<Recording> game =
+      LoadReplayFile(VOLTARO5_SOURCE_DIR "/tests/replays/careless_first.v5replay", whyNot);
+  ASSERT_TRUE(game) << whyNot;
   for (const int speed : {1, 4}) {
-    ScriptedWindow window;
+    ScriptedShell window;
+    Pace(window);
     // The player's keys during the replay change nothing; Enter on the
     // game-over screen ends it.
     for (std::uint64_t at = 1100; at < 6000; at += 7) window.At(at, at % 2 ? kKeyLeft : kKeyUp);
     window.At(60'000, kKeyEnter);
-    window.At(70'000, 0);  // the end of the script
     int writes = 0, saved = 0;
-    Scenes scenes(window, sprites,
-                  {[] { return 0; },
-                   [&writes](std::int32_t score) { return ++writes, score; },
+    Scenes scenes(window, TheSprites(),
+                  {[] { return 0; }, [&writes](std::int32_t score) { return ++writes, score; },
                    [&saved](const Recording&, bool) { ++saved; }});
     scenes.StartUp();
     const std::uint64_t start = window.Elapsed();
-    scenes.ReplayScene(ReplayShow{show.game, speed});
-    const GameState& game = scenes.Game();
-    EXPECT_EQ(game.Score, show.game.score) << speed;
-    EXPECT_EQ(game.GameMode, kModeTitle) << speed;  // Enter left the game-over screen
-    EXPECT_EQ(scenes.LastGame().frames, show.game.frames) << speed;
+    scenes.ReplayScene(ReplayShow{*game, speed});
+    EXPECT_EQ(scenes.Game().Score, game->score) << speed;
+    EXPECT_EQ(scenes.Game().GameMode, kModeTitle) << speed;  // Enter left the game-over screen
     EXPECT_EQ(writes + saved, 0) << speed;
+    // Every frame but the one that ended the game, then the game-over screen.
+    ASSERT_EQ(window.shown.size(), static_cast<std::size_t>(game->frames)) << speed;
     // About 31 ms a frame at the normal pace, a quarter of that four times as
     // fast, give or take set-up and the moments the window itself takes.
-    const std::uint64_t played = window.GameOverAt() - start;
-    const std::uint64_t expected = static_cast<std::uint64_t>(show.game.frames) * 31 / speed;
+    const std::uint64_t played = window.shown.back().at - start;
+    const std::uint64_t expected = static_cast<std::uint64_t>(game->frames) * 31 / speed;
     EXPECT_NEAR(static_cast<double>(played), static_cast<double>(expected),
                 static_cast<double>(expected) * 0.1 + 250)
         << speed;
+  }
+}
+
+struct Paused {
+  std::string trace;
+  std::vector<std::int32_t> playFrameTimes, resumedAt;
+};
+
+// The same keys at the same pictures, with the player pausing after the
+// pictures in `pauses`.
+Paused PlayWithPauses(const std::vector<std::uint64_t>& pauses) {
+  ScriptedShell window;
+  Pace(window);
+  window.lastPicture = 400;
+  // Enter on the title, then steering, a jump and shots, some of them held
+  // across the pauses.
+  const std::pair<std::uint64_t, int> keys[] = {
+      {2, kKeyEnter},   {2, -kKeyEnter}, {8, kKeyLeft},   {20, -kKeyLeft}, {21, kKeyZ},
+      {22, kKeyUp},     {22, -kKeyZ},    {30, kKeyRight}, {31, kKeyD},     {45, -kKeyD},
+      {46, -kKeyRight}, {60, kKeyV},     {61, -kKeyV},    {70, kKeyLeft},  {90, -kKeyLeft}};
+  for (const auto& [picture, key] : keys) window.AfterPicture(picture, key);
+  for (const std::uint64_t picture : pauses) window.AfterPicture(picture, testing::kPause);
+  MemoryFile file;
+  sim::TraceObserver trace(file.get());
+  Scenes scenes(window, TheSprites(),
+                {[] { return 0; }, [](std::int32_t score) { return score; }, {}});
+  scenes.Watch(trace);
+  Paused played;
+  scenes.SetFrameObserver([&played](const char* scene, std::int32_t frameTime) {
+    if (std::string(scene) == "play") played.playFrameTimes.push_back(frameTime);
+  });
+  scenes.StartUp();
+  EXPECT_THROW(scenes.RunScenes(), testing::ScriptEnded);
+  played.trace = file.Text();
+  played.resumedAt = window.resumedAt;
+  return played;
+}
+
+TEST(Pause, PlayGoesThroughTheSameStatesAndResumesAWholePeriodLater) {
+  const Paused plain = PlayWithPauses({});
+  const Paused paused = PlayWithPauses({5, 21, 22, 40, 41});
+  ASSERT_GT(plain.trace.size(), 1000u);
+  EXPECT_EQ(paused.trace, plain.trace);
+  ASSERT_EQ(paused.resumedAt.size(), 5u);
+  ASSERT_EQ(paused.playFrameTimes.size(), plain.playFrameTimes.size());
+  // Each resume is followed by a frame that starts a whole period (and the
+  // clock's step) after it, never at once.
+  for (const std::int32_t resumed : paused.resumedAt) {
+    std::int32_t next = 0;
+    for (const std::int32_t t : paused.playFrameTimes) {
+      if (ClockDiff(t, resumed) > 0) {
+        next = t;
+        break;
+      }
+    }
+    EXPECT_GE(ClockDiff(next, resumed), kPlayPeriodMs) << "resumed at " << resumed;
+    EXPECT_LE(ClockDiff(next, resumed), kPlayPeriodMs + 5) << "resumed at " << resumed;
   }
 }
 
