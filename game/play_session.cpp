@@ -30,6 +30,7 @@ FrameEnd PlaySession::RunFrame() {
   for (PlayObserver* observer : observers_) observer->FrameDone(game_, frame_, end);
   if (end != FrameEnd::kContinue) {
     inGame_ = false;
+    replay_.reset();
     return end;
   }
   // Everything between two frames (this pump and those of the wait) is one
@@ -51,8 +52,9 @@ void PlaySession::Deliver(bool down, int code) {
 
 void PlaySession::PumpEvents() {
   ++pump_;
-  if (replay_)
+  if (replay_) {
     replay_->AtPump(pump_, [this](const RecordedKey& key) { Deliver(key.down, key.code); });
+  }
   host_.PumpWindow();
 }
 

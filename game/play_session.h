@@ -52,7 +52,8 @@ class PlaySession final : public Platform {
   // Set-up of a new game from what the game state holds now (what the last
   // game and the title screen left behind): the observers hear it starting,
   // GameReady runs, and they hear it done. A replayed game passes its
-  // recorded keys, which then reach the rules at the pumps that received them.
+  // recorded keys, which then reach the rules at the pumps that received them;
+  // they are read in place until the game ends.
   void Start(const std::vector<RecordedKey>* replayKeys = nullptr);
 
   // One frame in the rules' order: it begins, the update runs, and unless the
