@@ -1,7 +1,7 @@
 // The rules' outside world without a window: random draws from a seeded
-// source (after any scripted draws a test lines up), kept when a trace wants
-// them, and a hook that runs inside every event pump. The simulator, the
-// tests and the benchmarks all play through it.
+// source (after any scripted draws a test lines up), counted, and a hook that
+// runs inside every event pump. The rule tests and the benchmarks play
+// through it.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +35,6 @@ class HeadlessPlatform final : public Platform {
       script_.pop_front();
     }
     ++drawCount_;
-    if (keepDraws_) draws_.push_back(r);
     return r;
   }
 
@@ -43,15 +42,9 @@ class HeadlessPlatform final : public Platform {
   void Script(const std::vector<float>& draws) {
     script_.insert(script_.end(), draws.begin(), draws.end());
   }
-  std::size_t ScriptLeft() const { return script_.size(); }
-
-  // Keeps every draw in Draws() until the caller clears it.
-  void KeepDraws(bool on) { keepDraws_ = on; }
-  std::vector<float>& Draws() { return draws_; }
 
   std::int64_t Pumps() const { return pumps_; }
   std::int64_t DrawCount() const { return drawCount_; }
-  const RandomSource& Source() const { return random_; }
 
   // Runs inside PumpEvents with the number of pumps so far, this one included.
   std::function<void(std::int64_t pump)> onPump;
@@ -59,8 +52,6 @@ class HeadlessPlatform final : public Platform {
  private:
   RandomSource random_;
   std::deque<float> script_;
-  std::vector<float> draws_;
-  bool keepDraws_ = false;
   std::int64_t pumps_ = 0;
   std::int64_t drawCount_ = 0;
 };

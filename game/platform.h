@@ -1,6 +1,7 @@
 // The one door from the game's rules to the outside world: the window's events
-// and the random source, nothing else. The window's scenes implement it; tests,
-// the headless simulator and the benchmarks use HeadlessPlatform.
+// and the random source, nothing else. The play session implements it for the
+// window's scenes and the simulator; rule tests and benchmarks use
+// HeadlessPlatform.
 #pragma once
 
 namespace voltaro {

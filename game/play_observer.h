@@ -1,6 +1,6 @@
 // Watching a game as it is played, without taking part: the recorder that
 // saves every game and the trace of the simulator and the tests listen here.
-// The runner of play (the window's scenes or the simulator) calls it.
+// The play session (play_session.h) tells every observer it watches.
 #pragma once
 
 #include <cstdint>

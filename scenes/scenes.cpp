@@ -5,12 +5,9 @@
 // (and inside the placement loops of the set-up and play, which pump too).
 #include "scenes/scenes.h"
 
-#include <cmath>
 #include <utility>
 
-#include "game/game_ready.h"
-#include "game/keys.h"
-#include "game/play_cycle.h"
+#include "game/key_codes.h"
 #include "gfx/frame_drawing.h"
 #include "gfx/screens.h"
 #include "scenes/clock.h"
@@ -20,6 +17,7 @@ namespace voltaro {
 Scenes::Scenes(Shell& shell, const Sprites& sprites, HighScoreStore store)
     : shell_(shell), sprites_(sprites), store_(std::move(store)) {
   TakePlayfieldSize();
+  session_.Watch(recorder_);
 }
 
 void Scenes::StartUp() {
@@ -44,26 +42,18 @@ void Scenes::RunScenes() {
 
 void Scenes::ReplayScene(const ReplayShow& show) {
   replay_ = &show;
-  replayKeys_.emplace(show.game.keys);
   game_ = show.game.start;
   random_ = RandomSource::FromState(show.game.randomState);
   StartGame();
   PlayScene();
   GameOverScene();
   replay_ = nullptr;
-  replayKeys_.reset();
 }
 
 void Scenes::StartGame() {
   // Everything carried over from the previous game is in game_ now, keys
   // pressed on the title screen after Enter included.
-  recorder_.GameStarting(game_, random_.State());
-  if (observer_ != nullptr) observer_->GameStarting(game_, random_.State());
-  inGame_ = true;
-  pump_ = 0;
-  frame_ = 0;
-  GameReady(game_, *this);
-  if (observer_ != nullptr) observer_->SetUpDone(game_);
+  session_.Start(replay_ != nullptr ? &replay_->game.keys : nullptr);
 }
 
 void Scenes::TitleScene() {
@@ -87,16 +77,16 @@ void Scenes::PlayScene() {
   shell_.AllowPause(true);
   // The frame that ends the game (GameMode is now 2) is not drawn; the last
   // picture stays up.
-  while (RunFrame(game_, *this) == FrameEnd::kContinue) {
+  while (session_.RunFrame() == FrameEnd::kContinue) {
   }
-  inGame_ = false;
   shell_.AllowPause(false);
 }
 
 void Scenes::BeginFrame() {
   StampFrame("play");
-  ++frame_;
-  if (replay_ == nullptr || (frame_ - 1) % replay_->framesPerPeriod == 0) periodStart_ = frameTime_;
+  if (replay_ == nullptr || (session_.Frame() - 1) % replay_->framesPerPeriod == 0) {
+    periodStart_ = frameTime_;
+  }
 }
 
 void Scenes::ShowFrame(const GameState& game) {
@@ -104,15 +94,9 @@ void Scenes::ShowFrame(const GameState& game) {
   shell_.Show(playfield_);
 }
 
-void Scenes::FrameDone(const GameState& game, FrameEnd end) {
-  recorder_.FrameDone(game, frame_, end);
-  if (observer_ != nullptr) observer_->FrameDone(game, frame_, end);
-}
-
-void Scenes::EndFrame() {
-  PumpEvents();
+void Scenes::WaitForNextFrame() {
   // A replay may run several frames in one period, counted from the first.
-  if (replay_ != nullptr && frame_ % replay_->framesPerPeriod != 0) return;
+  if (replay_ != nullptr && session_.Frame() % replay_->framesPerPeriod != 0) return;
   WaitUntil(ClockAdd(periodStart_, kPlayPeriodMs));
 }
 
@@ -153,44 +137,18 @@ void Scenes::WaitUntil(std::int32_t deadline) {
   }
 }
 
-void Scenes::PumpEvents() {
-  if (inGame_) ++pump_;
-  if (replayKeys_ && inGame_) {
-    replayKeys_->AtPump(pump_, [this](const RecordedKey& key) { Deliver(key.down, key.code); });
-  }
-  PumpWindow();
-}
-
-float Scenes::Random() {
-  const float r = random_.Next();
-  if (observer_ != nullptr) observer_->Drew(r);
-  return r;
-}
-
 void Scenes::OnKeyDown(int keyCode) {
   // A replay takes no keys from the player until its game-over screen.
-  if (replay_ != nullptr && inGame_) return;
-  Deliver(true, keyCode);
+  if (replay_ != nullptr && session_.InGame()) return;
+  session_.Deliver(true, keyCode);
   // A key an input method took: ask for it to be switched off, in any scene.
   // The scene that pumped stays where it is until the box is dismissed.
   if (keyCode == kKeyProcess) shell_.ShowImeMessage();
 }
 
 void Scenes::OnKeyUp(int keyCode) {
-  if (replay_ != nullptr && inGame_) return;
-  Deliver(false, keyCode);
-}
-
-void Scenes::Deliver(bool down, int keyCode) {
-  if (down) {
-    HandleKeyDown(game_, keyCode);
-  } else {
-    HandleKeyUp(game_, keyCode);
-  }
-  if (inGame_) {
-    recorder_.KeyDelivered(pump_, down, keyCode);
-    if (observer_ != nullptr) observer_->KeyDelivered(pump_, down, keyCode);
-  }
+  if (replay_ != nullptr && session_.InGame()) return;
+  session_.Deliver(false, keyCode);
 }
 
 void Scenes::OnResumed() {

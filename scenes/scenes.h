@@ -1,17 +1,17 @@
 // The game's window logic without the window: start-up, the endless scene
 // sequence and its scenes (the title screen, play and the game-over screen),
-// and the end-of-frame wait (WaitUntil). Everything outside goes through a Shell, so the scene
-// tests drive the very same code with a scripted clock and scripted keys.
+// and the end-of-frame wait (WaitUntil). Play itself runs in a PlaySession
+// with the scenes as its host. Everything outside goes through a Shell, so
+// the scene tests drive the very same code with a scripted clock and keys.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "game/game_state.h"
-#include "game/play_cycle.h"
 #include "game/play_observer.h"
+#include "game/play_session.h"
 #include "game/random_source.h"
 #include "game/recorder.h"
 #include "game/recording.h"
@@ -62,6 +62,9 @@ class Scenes final : public PlayHost, public KeySink {
   void ReplayScene(const ReplayShow& show);
 
   void TitleScene();
+  // Set-up of a new game (GameReady) from what Game() holds, watched and
+  // recorded from its start.
+  void StartGame();
   void PlayScene();
   void GameOverScene();
 
@@ -77,23 +80,16 @@ class Scenes final : public PlayHost, public KeySink {
   }
 
   GameState& Game() { return game_; }
-  std::int32_t HiScore() const { return hiScore_; }
-  void SetHiScore(std::int32_t hiScore) { hiScore_ = hiScore; }
-  std::int32_t FrameTime() const { return frameTime_; }
 
-  // Watches every game from its set-up to its end (the scene tests take a
-  // trace with it); null for none.
-  void SetPlayObserver(PlayObserver* observer) { observer_ = observer; }
-  // The game played last, as recorded.
-  const Recording& LastGame() const { return recorder_.Get(); }
+  // Watches every game from its set-up to its end, after the recorder (the
+  // scene tests take a trace with it).
+  void Watch(PlayObserver& observer) { session_.Watch(observer); }
 
-  // PlayHost: what the game's rules and the frame cycle call back into.
-  void PumpEvents() override;
-  float Random() override;
+  // PlayHost: what the play session calls back into during a game.
+  void PumpWindow() override { shell_.PumpEvents(*this); }
   void BeginFrame() override;
   void ShowFrame(const GameState& game) override;
-  void FrameDone(const GameState& game, FrameEnd end) override;
-  void EndFrame() override;
+  void WaitForNextFrame() override;
 
   // KeySink: key events from the pump, handed to the game's key handlers.
   void OnKeyDown(int keyCode) override;
@@ -103,12 +99,6 @@ class Scenes final : public PlayHost, public KeySink {
  private:
   void TakePlayfieldSize();
   void StampFrame(const char* scene);
-  // Set-up of a new game (GameReady), watched and recorded from its start.
-  void StartGame();
-  // A key reaches the game's handlers (and, during a game, the recording).
-  void Deliver(bool down, int keyCode);
-  // The window's events, once, without counting a pump of the game.
-  void PumpWindow() { shell_.PumpEvents(*this); }
 
   Shell& shell_;
   const Sprites& sprites_;
@@ -123,13 +113,9 @@ class Scenes final : public PlayHost, public KeySink {
   bool resumed_ = false;
   std::function<void(const char*, std::int32_t)> frameObserver_;
   Recorder recorder_;
-  PlayObserver* observer_ = nullptr;
-  bool inGame_ = false;                 // from set-up to the frame that ends the game
-  std::int64_t pump_ = 0;               // the game's pumps so far (see recording.h)
-  std::int64_t frame_ = 0;              // the game's frames so far
+  PlaySession session_{game_, random_, *this};
   std::int32_t periodStart_ = 0;        // FrameTime of the frame that began the period
   const ReplayShow* replay_ = nullptr;  // the game being replayed, if any
-  std::optional<KeyReplay> replayKeys_;
 };
 
 }  // namespace voltaro

@@ -1,23 +1,14 @@
-// Frame pictures for the simulator. The drawing code and the picture writer
-// come from gfx/; a build without them (gfx/image_file.h not present yet)
-// refuses --render and --shots with a clear message.
+// Frame pictures for the simulator, drawn and written by the game's own
+// code in gfx/.
 #include "sim/frame_shots.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#include "sim/sim_options.h"
-
-#if __has_include("gfx/image_file.h")
 #include "gfx/frame_drawing.h"
 #include "gfx/image_file.h"
-#include "gfx/sprites.h"
-#include "gfx/surface.h"
-#define VOLTARO5_SIM_CAN_DRAW 1
-#else
-#define VOLTARO5_SIM_CAN_DRAW 0
-#endif
+#include "sim/sim_options.h"
 
 namespace voltaro::sim {
 
@@ -29,18 +20,7 @@ std::string FrameShots::FileName(const std::string& dir, std::int64_t gameNo,
   return (std::filesystem::path(dir) / name).string();
 }
 
-#if VOLTARO5_SIM_CAN_DRAW
-
-struct FrameShots::Impl {
-  std::string dir;
-  std::int64_t every = 1;
-  Sprites sprites;
-  Surface playfield;
-};
-
-FrameShots::FrameShots(const std::string& dir, std::int64_t every) : impl_(new Impl) {
-  impl_->dir = dir;
-  impl_->every = every;
+FrameShots::FrameShots(const std::string& dir, std::int64_t every) : dir_(dir), every_(every) {
   if (!dir.empty()) {
     std::error_code error;
     std::filesystem::create_directories(dir, error);
@@ -49,33 +29,13 @@ FrameShots::FrameShots(const std::string& dir, std::int64_t every) : impl_(new I
                        (error ? ": " + error.message() : std::string()));
     }
   }
-  impl_->sprites = LoadSprites();
-  impl_->playfield = Surface(impl_->sprites.background.width, impl_->sprites.background.height);
+  sprites_ = LoadSprites();
+  playfield_ = Surface(sprites_.background.width, sprites_.background.height);
 }
-
-FrameShots::~FrameShots() = default;
 
 void FrameShots::Frame(const GameState& game, std::int64_t gameNo, std::int64_t frameNo) {
-  DrawFrame(impl_->playfield, impl_->sprites, game);
-  if (!impl_->dir.empty() && frameNo % impl_->every == 0) {
-    SaveBmp(impl_->playfield, FileName(impl_->dir, gameNo, frameNo));
-  }
+  DrawFrame(playfield_, sprites_, game);
+  if (!dir_.empty() && frameNo % every_ == 0) SaveBmp(playfield_, FileName(dir_, gameNo, frameNo));
 }
-
-#else
-
-struct FrameShots::Impl {};
-
-FrameShots::FrameShots(const std::string& dir, std::int64_t /*every*/) {
-  throw UsageError(std::string(dir.empty() ? "--render" : "--shots") +
-                   ": this build of voltaro5-sim has no frame drawing yet");
-}
-
-FrameShots::~FrameShots() = default;
-
-void FrameShots::Frame(const GameState& /*game*/, std::int64_t /*gameNo*/,
-                       std::int64_t /*frameNo*/) {}
-
-#endif
 
 }  // namespace voltaro::sim

@@ -3,21 +3,19 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "game/game_state.h"
+#include "gfx/sprites.h"
+#include "gfx/surface.h"
 
 namespace voltaro::sim {
 
 class FrameShots {
  public:
-  // An empty dir draws without saving. Throws UsageError when this build has
-  // no drawing code or the directory cannot be made.
+  // An empty dir draws without saving. Throws UsageError when the directory
+  // cannot be made.
   FrameShots(const std::string& dir, std::int64_t every);
-  ~FrameShots();
-  FrameShots(const FrameShots&) = delete;
-  FrameShots& operator=(const FrameShots&) = delete;
 
   // Draws the frame as the play scene would before showing it; saves it when
   // it is due. Throws std::runtime_error when a picture cannot be written.
@@ -27,8 +25,10 @@ class FrameShots {
   static std::string FileName(const std::string& dir, std::int64_t gameNo, std::int64_t frameNo);
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::string dir_;
+  std::int64_t every_;
+  Sprites sprites_;
+  Surface playfield_;
 };
 
 }  // namespace voltaro::sim

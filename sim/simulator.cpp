@@ -1,6 +1,6 @@
 // The simulator's game loop. Per game: GameMode 1 (Enter on the title
-// screen), set-up, then frame after frame through the same frame cycle as the
-// window's play scene. Before each frame the scripted events of its tick are
+// screen), set-up, then frame after frame through the same play session as
+// the window's play scene. Before each frame the scripted events of its tick are
 // delivered in file order, then the bot's and the pilot's; a replay's keys
 // arrive instead at the pumps that received them when it was played.
 #include "sim/simulator.h"
@@ -11,10 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "game/game_ready.h"
-#include "game/headless_platform.h"
-#include "game/keys.h"
-#include "game/play_cycle.h"
+#include "game/key_codes.h"
+#include "game/play_session.h"
 #include "game/run_time_error.h"
 #include "sim/frame_shots.h"
 #include "sim/players.h"
@@ -24,13 +22,28 @@ namespace voltaro::sim {
 
 namespace {
 
-// Runs the games of one simulator run: the platform, the keys, the pictures
-// and the trace around the shared frame cycle.
+// The window would ask for the input method to be switched off at each
+// press of its key; the simulator counts the requests.
+class ImeCounter final : public PlayObserver {
+ public:
+  void KeyDelivered(std::int64_t /*pump*/, bool down, int code) override {
+    if (down && code == kKeyProcess) ++count;
+  }
+  std::int64_t count = 0;
+};
+
+// Runs the games of one simulator run: the keys, the pictures and the trace
+// around the play session.
 class SimHost final : public PlayHost {
  public:
-  SimHost(const Options& options, const RandomSource& random, std::FILE* trace)
-      : options_(options), platform_(random) {
-    if (trace != nullptr) trace_ = std::make_unique<TraceObserver>(trace);
+  SimHost(const Options& options, const RandomSource& random, std::FILE* trace,
+          const GameState& start = {})
+      : options_(options), random_(random), game_(start) {
+    if (trace != nullptr) {
+      trace_ = std::make_unique<TraceObserver>(trace, options.maxFrames);
+      session_.Watch(*trace_);
+    }
+    session_.Watch(imeMessages_);
     if (options.render || !options.shotsDir.empty()) {
       shots_ = std::make_unique<FrameShots>(options.shotsDir, options.every);
     }
@@ -39,103 +52,55 @@ class SimHost final : public PlayHost {
   }
 
   void SetScript(const std::vector<KeyEvent>& script) { script_ = &script; }
-  void SetReplay(const std::vector<RecordedKey>& keys) { replay_.emplace(keys); }
 
   // Plays one game from its set-up to its end or the frame limit; returns the
-  // frame it stopped in and how.
-  GameResult PlayOne(GameState& game, std::int64_t gameNo) {
-    game_ = &game;
+  // frame it stopped in and how. A replay passes the recorded keys.
+  GameResult PlayOne(std::int64_t gameNo, const std::vector<RecordedKey>* replayKeys = nullptr) {
     gameNo_ = gameNo;
-    frame_ = 0;
-    pump_ = 0;
-    limitReached_ = false;
-    if (trace_) trace_->GameStarting(game, platform_.Source().State());
-    GameReady(game, *this);
-    if (trace_) trace_->SetUpDone(game);
-    FrameEnd end = FrameEnd::kContinue;
-    while (end == FrameEnd::kContinue && !limitReached_) end = RunFrame(game, *this);
-    const char* endName = limitReached_ ? "limit" : TraceObserver::EndName(end);
-    return GameResult{frame_, game.Score, endName};
+    session_.Start(replayKeys);
+    FrameEnd end;
+    do {
+      end = session_.RunFrame();
+    } while (end == FrameEnd::kContinue && session_.Frame() < options_.maxFrames);
+    const char* endName = end == FrameEnd::kContinue ? "limit" : TraceObserver::EndName(end);
+    return GameResult{session_.Frame(), game_.Score, endName};
   }
 
-  std::int64_t Frame() const { return frame_; }
-  std::int64_t ImeMessages() const { return imeMessages_; }
-  bool TraceOk() const { return !trace_ || trace_->Ok(); }
+  GameState& Game() { return game_; }
+  std::int64_t Frame() const { return session_.Frame(); }
+  std::int64_t ImeMessages() const { return imeMessages_.count; }
 
-  // Platform
-  void PumpEvents() override {
-    ++pump_;
-    DeliverReplayKeys();
-  }
-  float Random() override {
-    const float r = platform_.Random();
-    if (trace_) trace_->Drew(r);
-    return r;
-  }
-
-  // PlayHost
+  // PlayHost: the scripted keys and the players' before each frame; the
+  // picture, when asked for, of each frame shown.
   void BeginFrame() override {
-    ++frame_;
     events_.clear();
     if (script_ != nullptr) {
       while (nextScripted_ < script_->size() && (*script_)[nextScripted_].tick <= tick_) {
         events_.push_back((*script_)[nextScripted_++]);
       }
     }
-    for (auto& player : players_) player->Decide(*game_, tick_, events_);
-    for (const KeyEvent& event : events_) Deliver(event.down, event.code);
+    for (auto& player : players_) player->Decide(game_, tick_, events_);
+    ++tick_;
+    for (const KeyEvent& event : events_) session_.Deliver(event.down, event.code);
   }
   void ShowFrame(const GameState& game) override {
-    if (shots_) shots_->Frame(game, gameNo_, frame_);
-  }
-  void FrameDone(const GameState& game, FrameEnd end) override {
-    const char* endName = TraceObserver::EndName(end);
-    if (end == FrameEnd::kContinue && frame_ >= options_.maxFrames) {
-      endName = "limit";
-      limitReached_ = true;
-    }
-    if (trace_) trace_->WriteFrame(game, frame_, endName);
-    ++tick_;
-  }
-  void EndFrame() override {
-    ++pump_;
-    DeliverReplayKeys();
+    if (shots_) shots_->Frame(game, gameNo_, session_.Frame());
   }
 
  private:
-  void Deliver(bool down, int code) {
-    if (down) {
-      HandleKeyDown(*game_, code);
-      // The window would ask for the input method to be switched off here.
-      if (code == kKeyProcess) ++imeMessages_;
-    } else {
-      HandleKeyUp(*game_, code);
-    }
-    if (trace_) trace_->KeyDelivered(pump_, down, code);
-  }
-
-  void DeliverReplayKeys() {
-    if (replay_) {
-      replay_->AtPump(pump_, [this](const RecordedKey& key) { Deliver(key.down, key.code); });
-    }
-  }
-
   const Options& options_;
-  HeadlessPlatform platform_;
+  RandomSource random_;
+  GameState game_;
+  PlaySession session_{game_, random_, *this};
   std::unique_ptr<TraceObserver> trace_;
+  ImeCounter imeMessages_;
   std::unique_ptr<FrameShots> shots_;
   std::vector<std::unique_ptr<Player>> players_;
   const std::vector<KeyEvent>* script_ = nullptr;
   std::size_t nextScripted_ = 0;
-  std::optional<KeyReplay> replay_;
   std::vector<KeyEvent> events_;
-  GameState* game_ = nullptr;
   std::int64_t gameNo_ = 0;
-  std::int64_t frame_ = 0;
-  std::int64_t pump_ = 0;
   std::uint64_t tick_ = 1;
-  bool limitReached_ = false;
-  std::int64_t imeMessages_ = 0;
 };
 
 [[noreturn]] void RethrowInGame(const RunTimeError& error, std::int64_t gameNo,
@@ -150,12 +115,12 @@ void RunSimulation(const Options& options, const std::vector<KeyEvent>& script, 
                    RunSummary& summary) {
   SimHost host(options, RandomSource(options.seed), trace);
   host.SetScript(script);
-  GameState game;
   const auto start = std::chrono::steady_clock::now();
   for (std::int64_t gameNo = 1; gameNo <= options.games; ++gameNo) {
     try {
-      game.GameMode = kModePlaying;
-      const GameResult result = host.PlayOne(game, gameNo);
+      // Enter on the title screen.
+      host.Game().GameMode = kModePlaying;
+      const GameResult result = host.PlayOne(gameNo);
       summary.games.push_back(result);
       summary.frames += result.frames;
     } catch (const RunTimeError& error) {
@@ -173,13 +138,12 @@ std::optional<std::string> RunReplay(const Options& options, const Recording& re
   // The replay stops at the recorded last frame at the latest.
   Options replayOptions = options;
   replayOptions.maxFrames = recording.frames;
-  SimHost host(replayOptions, RandomSource::FromState(recording.randomState), trace);
-  host.SetReplay(recording.keys);
-  GameState game = recording.start;
+  SimHost host(replayOptions, RandomSource::FromState(recording.randomState), trace,
+               recording.start);
   const auto start = std::chrono::steady_clock::now();
   GameResult result;
   try {
-    result = host.PlayOne(game, 1);
+    result = host.PlayOne(1, &recording.keys);
   } catch (const RunTimeError& error) {
     summary.frames += host.Frame();
     RethrowInGame(error, 1, host.Frame());

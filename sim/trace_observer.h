@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 #include "game/play_observer.h"
@@ -16,8 +17,12 @@ namespace voltaro::sim {
 class TraceObserver final : public PlayObserver {
  public:
   // Lines go to `file`, which the caller keeps open. `tick` counts play
-  // frames over the whole run, from 1.
-  explicit TraceObserver(std::FILE* file) : writer_(file) {
+  // frames over the whole run, from 1. A run that stops every game after
+  // `frameLimit` frames gives that frame, when play would go on, the end
+  // "limit".
+  explicit TraceObserver(std::FILE* file,
+                         std::int64_t frameLimit = std::numeric_limits<std::int64_t>::max())
+      : writer_(file), frameLimit_(frameLimit) {
     events_.reserve(16);
     draws_.reserve(256);
   }
@@ -33,17 +38,10 @@ class TraceObserver final : public PlayObserver {
   void Drew(float r) override { draws_.push_back(r); }
   void SetUpDone(const GameState& game) override { Write(game, 0, nullptr); }
   void FrameDone(const GameState& game, std::int64_t frame, FrameEnd end) override {
-    WriteFrame(game, frame, EndName(end));
-  }
-
-  // A frame's line with the end given by name ("hits", "fell", "limit" or
-  // null while play goes on).
-  void WriteFrame(const GameState& game, std::int64_t frame, const char* endName) {
-    Write(game, frame, endName);
+    const bool limit = end == FrameEnd::kContinue && frame >= frameLimit_;
+    Write(game, frame, limit ? "limit" : EndName(end));
     ++tick_;
   }
-
-  bool Ok() const { return writer_.Ok(); }
 
   static const char* EndName(FrameEnd end) {
     switch (end) {
@@ -65,6 +63,7 @@ class TraceObserver final : public PlayObserver {
   }
 
   TraceWriter writer_;
+  std::int64_t frameLimit_;
   std::vector<KeyEvent> events_;
   std::vector<float> draws_;
   std::int64_t gameNo_ = 0;

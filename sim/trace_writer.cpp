@@ -158,7 +158,7 @@ void TraceWriter::Write(const TraceLine& line, const GameState& game) {
   if (buffer_.size() < bound) buffer_.resize(bound);
   const std::size_t length =
       static_cast<std::size_t>(PutTraceLine(buffer_.data(), line, game) - buffer_.data());
-  if (std::fwrite(buffer_.data(), 1, length, file_) != length) ok_ = false;
+  std::fwrite(buffer_.data(), 1, length, file_);
 }
 
 }  // namespace voltaro::sim

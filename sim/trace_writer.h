@@ -37,15 +37,13 @@ class TraceWriter {
   // Writes to `file`, which the caller keeps open (and closes) itself.
   explicit TraceWriter(std::FILE* file) : file_(file) {}
 
+  // A failed write shows in the file's error flag, which the caller checks
+  // when it closes the file.
   void Write(const TraceLine& line, const GameState& game);
-
-  // False once a write has failed.
-  bool Ok() const { return ok_; }
 
  private:
   std::FILE* file_;
   std::vector<char> buffer_;
-  bool ok_ = true;
 };
 
 }  // namespace voltaro::sim
