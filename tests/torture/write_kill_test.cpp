@@ -11,9 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <sstream>
@@ -22,6 +20,7 @@
 #include <vector>
 
 #include "saves/high_score.h"
+#include "tests/support/temp_folder.h"
 
 namespace voltaro {
 namespace {
@@ -38,17 +37,6 @@ std::string FileWith(std::int32_t record) {
   return bytes;
 }
 
-std::string Get(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::set<std::string> Entries(const fs::path& dir) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
-  return names;
-}
-
 // Writer `w` of round `round` stores round * 1,000,000 + w * 100,000 + i for
 // i = 1, 2, ... until it is killed; it exits 3 if a write ever fails.
 [[noreturn]] void Writer(const std::string& appDir, int round, int w) {
@@ -61,12 +49,10 @@ std::set<std::string> Entries(const fs::path& dir) {
 TEST(WriteKill, EveryKillLeavesAWholeRecordAndNoTemporaryFileOfALaterWrite) {
   constexpr int kWriters = 3;
   constexpr int kKills = 1200;
-  char pattern[] = "/tmp/voltaro5-torture-XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const fs::path dir = pattern;
-  const std::string appDir = dir.string() + "/";
-  const fs::path file = dir / "Voltaro5.ini";
-  { std::ofstream(file, std::ios::binary) << FileWith(7); }
+  const testing::TempFolder dir;
+  const std::string appDir = dir.path().string() + "/";
+  const std::string file = dir / "Voltaro5.ini";
+  testing::WriteWholeFile(file, FileWith(7));
   std::mt19937 random(20261207);
   std::int32_t stored = 7;
   int kills = 0, strays = 0;
@@ -90,9 +76,9 @@ TEST(WriteKill, EveryKillLeavesAWholeRecordAndNoTemporaryFileOfALaterWrite) {
     }
 
     // Whole: exactly the file around one record, the old one or one of this round.
-    const std::string bytes = Get(file);
+    const std::string bytes = testing::ReadWholeFile(file);
     std::ostringstream warnings;
-    const std::int32_t record = ReadHighScore(appDir, warnings);
+    const std::int32_t record = ReadHighScoreFile(file, warnings).value_or(0);
     ASSERT_EQ(warnings.str(), "") << "after round " << round;
     ASSERT_TRUE(bytes == FileWith(record))
         << "after round " << round << ": " << bytes.size() << " bytes, record " << record;
@@ -101,9 +87,9 @@ TEST(WriteKill, EveryKillLeavesAWholeRecordAndNoTemporaryFileOfALaterWrite) {
     stored = record;
 
     // The dead writers' temporary files may stay; a successful write adds none.
-    const std::set<std::string> before = Entries(dir);
+    const std::set<std::string> before = dir.Names();
     ASSERT_TRUE(WriteHighScore(appDir, stored, warnings));
-    ASSERT_EQ(Entries(dir), before) << "after round " << round;
+    ASSERT_EQ(dir.Names(), before) << "after round " << round;
     if (round % 50 == 0 || kills >= kKills) {  // cleared, as a person would
       strays += static_cast<int>(before.size()) - 1;
       for (const std::string& name : before) {
@@ -113,7 +99,6 @@ TEST(WriteKill, EveryKillLeavesAWholeRecordAndNoTemporaryFileOfALaterWrite) {
   }
   // How often a kill came between the temporary file's creation and its rename.
   std::cout << kills << " kills, " << strays << " writes cut off before their rename\n";
-  fs::remove_all(dir);
 }
 
 }  // namespace
