@@ -1,29 +1,29 @@
-// The profile layer, on strings and on disk where failures must leave the old
-// file whole, and the best score's file on top of it.
+// The profile file's entries edited on strings, files that cannot serve as
+// one, and the best score's text read from it.
 #include "saves/profile_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
 
 #include "saves/high_score.h"
+#include "tests/support/temp_folder.h"
 
 namespace voltaro {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using ::testing::PrintToString;
+using ::testing::EndsWith, ::testing::HasSubstr, ::testing::PrintToString, ::testing::StartsWith;
+using testing::TempFolder;
+using testing::WriteWholeFile;
 using E = HighScoreTextError;
 constexpr const char* kSection = "VOLTARO ZIP 5";
 
@@ -67,80 +67,33 @@ TEST(ProfileEdit, ChangesOnlyTheEntryAndReadsBack) {
   }
 }
 
-class OnDisk : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/voltaro5-profile-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    appDir_ = dir_.string() + "/";
-    path_ = appDir_ + "Voltaro5.ini";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  static void Put(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-  static std::string Get(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  long Entries() const { return std::distance(fs::directory_iterator(dir_), {}); }
-
-  fs::path dir_;
-  std::string appDir_, path_;
-};
-
-TEST_F(OnDisk, ReadOfAPipeDoesNotWaitForAWriter) {
-  ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
-  EXPECT_EQ(ReadProfileFile(path_).state, ProfileFile::State::kUnreadable);
-}
-
-TEST_F(OnDisk, FailedWriteReportsAndLeavesNothingBehind) {
-  // The tests run as root, which ignores permission bits, so the failures come
-  // from the shape of the file system.
-  fs::create_directories(dir_ / "dir.ini" / "keep");
-  fs::create_symlink(dir_ / "nowhere" / "x.ini", dir_ / "dangling.ini");
-  Put(dir_ / "huge.ini", "");
-  fs::resize_file(dir_ / "huge.ini", kProfileFileMaxBytes + 1);
-  for (const fs::path& target :
-       {dir_ / "dir.ini", dir_ / "gone" / "x.ini", dir_ / "dangling.ini", dir_ / "huge.ini"}) {
-    SCOPED_TRACE(target);
-    const fs::file_type before = fs::symlink_status(target).type();
+// A pipe, a folder or an oversized file where the profile should be: reading
+// it gives no score and one warning, and it is never replaced.
+TEST(UnreadableProfile, IsNeitherReadNorReplaced) {
+  const TempFolder folder;
+  ASSERT_EQ(::mkfifo((folder / "pipe.ini").c_str(), 0600), 0);
+  fs::create_directories(folder / "dir.ini" / "keep");
+  WriteWholeFile(folder / "huge.ini", "");
+  fs::resize_file(folder / "huge.ini", kProfileFileMaxBytes + 1);
+  const auto names = folder.Names();
+  for (const auto& [name, reason] : {std::pair{"pipe.ini", "not a regular file"},
+                                     {"dir.ini", "Is a directory"},
+                                     {"huge.ini", "too large"}}) {
+    const std::string path = folder / name;
+    SCOPED_TRACE(path);
+    const fs::file_type type = fs::symlink_status(path).type();
+    std::ostringstream warnings;
+    EXPECT_EQ(ReadHighScoreFile(path, warnings), std::nullopt);
+    EXPECT_THAT(warnings.str(),
+                StartsWith("voltaro5: warning: " + path + ": cannot read the file (" + reason));
+    EXPECT_THAT(warnings.str(), EndsWith("; the best score starts at 0\n"));
     std::string whyNot;
-    EXPECT_FALSE(WriteProfileString(target.string(), kSection, "HighScore", "5", &whyNot));
-    EXPECT_NE(whyNot, "");
-    EXPECT_EQ(fs::symlink_status(target).type(), before);
+    EXPECT_FALSE(WriteProfileString(path, kSection, "HighScore", "5", &whyNot));
+    EXPECT_THAT(whyNot, HasSubstr(reason));
+    EXPECT_EQ(fs::symlink_status(path).type(), type);
   }
-  EXPECT_EQ(Entries(), 3) << "no temporary file left";
-  EXPECT_EQ(fs::file_size(dir_ / "huge.ini"), kProfileFileMaxBytes + 1);
-}
-
-TEST_F(OnDisk, CrashJustBeforeRenameLeavesTheOldFileWholeAndLaterWritesWork) {
-  const std::string old = "[A]\r\nx=1\r\n[VOLTARO ZIP 5]\r\nHighScore=100\r\n";
-  Put(path_, old);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {  // dies once the new bytes are complete beside the old file
-    FileWriteOps dieAtRename;
-    dieAtRename.rename = [](const char*, const char*) -> int { ::_exit(0); };
-    WriteProfileString(path_, kSection, "HighScore", "200", nullptr, dieAtRename);
-    ::_exit(1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the hook never ran";
-  EXPECT_EQ(Get(path_), old);
-  EXPECT_EQ(Entries(), 2);  // the dead process's temporary file, as after a crash
-  ASSERT_TRUE(WriteProfileString(path_, kSection, "HighScore", "300"));
-  const std::string written = "[A]\r\nx=1\r\n[VOLTARO ZIP 5]\r\nHighScore=300\r\n";
-  EXPECT_EQ(Get(path_), written);
-  // An error at the same point leaves the file alone and takes its temporary file away.
-  FileWriteOps throwAtRename;
-  throwAtRename.rename = [](const char*, const char*) -> int { throw std::runtime_error("x"); };
-  EXPECT_THROW(WriteProfileString(path_, kSection, "HighScore", "400", nullptr, throwAtRename),
-               std::runtime_error);
-  EXPECT_EQ(Get(path_), written);
-  EXPECT_EQ(Entries(), 2);
+  EXPECT_EQ(fs::file_size(folder / "huge.ini"), kProfileFileMaxBytes + 1);
+  EXPECT_EQ(folder.Names(), names);
 }
 
 TEST(HighScoreText, FloorsTowardMinusInfinityExactlyWithin32Bits) {
@@ -163,76 +116,37 @@ TEST(HighScoreText, FloorsTowardMinusInfinityExactlyWithin32Bits) {
   }
 }
 
-TEST_F(OnDisk, HighScoreStartsWithTheStoredScoreOrZeroAndOneWarningLeavingTheFileAlone) {
+TEST(HighScoreFromProfileText, TheStoredScoreOrNoneAndOneWarning) {
   // The file's bytes, the score, and the problem the warning names ("": no warning).
   // Only the first section counts, whole names, quotes dropped, values cut at 1023.
-  const std::tuple<std::string, std::int32_t, std::string> cases[] = {
+  const std::optional<std::int32_t> none;
+  const std::tuple<std::string, std::optional<std::int32_t>, std::string> cases[] = {
       {"[VOLTARO ZIP 5]\r\nHighScore=1234\r\n", 1234, ""},
       {"[VOLTARO ZIP 5]\nHighScore=\"42\"\n", 42, ""},
-      {"[VOLTARO ZIP 5]\nOther=1\n[VOLTARO ZIP 5]\nHighScore=2\n", 0, ""},
-      {"[VOLTARO ZIP 50]\nHighScore=5\n", 0, ""},
-      // A value is cut to its first 1023 characters.
+      {"[VOLTARO ZIP 5]\nOther=1\n[VOLTARO ZIP 5]\nHighScore=2\n", none, ""},
+      {"[VOLTARO ZIP 50]\nHighScore=5\n", none, ""},
       {"[VOLTARO ZIP 5]\nHighScore=" + std::string(1023, '0') + "7", 0, ""},
       {"[VOLTARO ZIP 5]\nHighScore=" + std::string(1022, '0') + "7", 7, ""},
       {"[voltaro zip 5]\nhighscore= -3.5 ", -4, ""},
-      {"", 0, ""},
+      {"", none, ""},
       {"\000\000\n[VOLTARO ZIP 5]\nHighScore=9\n\000"s, 9, ""},
-      {"[VOLTARO ZIP 5]\nHighScore=\n", 0, "HighScore value is empty"},
-      {"[VOLTARO ZIP 5]\nHighScore\nHighScore=1=2\n", 0, "HighScore value \"1=2\" is not a number"},
-      {"[VOLTARO ZIP 5]\nHighScore=2147483648\n", 0,
+      {"[VOLTARO ZIP 5]\nHighScore=\n", none, "HighScore value is empty"},
+      {"[VOLTARO ZIP 5]\nHighScore\nHighScore=1=2\n", none,
+       "HighScore value \"1=2\" is not a number"},
+      {"[VOLTARO ZIP 5]\nHighScore=2147483648\n", none,
        "HighScore value \"2147483648\" is outside -2147483648..2147483647"},
-      {"[VOLTARO ZIP 5]\nHighScore=\x1b[2J\x07\n", 0,
+      {"[VOLTARO ZIP 5]\nHighScore=\x1b[2J\x07\n", none,
        "HighScore value \"\\x1b[2J\\x07\" is not a number"},
-      {"\177ELF\002\001\000\000\377\376\n=\000"s, 0,
+      {"\177ELF\002\001\000\000\377\376\n=\000"s, none,
        "the file holds binary data and no HighScore entry"}};
   for (const auto& [bytes, score, problem] : cases) {
     SCOPED_TRACE(PrintToString(bytes.substr(0, 40)));
-    Put(path_, bytes);
-    std::ostringstream warnings;
-    EXPECT_EQ(ReadHighScore(appDir_, warnings), score);
-    EXPECT_EQ(warnings.str(), problem.empty() ? ""
-                                              : "voltaro5: warning: " + path_ + ": " + problem +
+    const StoredHighScore stored = HighScoreFromProfileText(bytes, "/x/Voltaro5.ini");
+    EXPECT_EQ(stored.score, score);
+    EXPECT_EQ(stored.warning, problem.empty() ? ""
+                                              : "voltaro5: warning: /x/Voltaro5.ini: " + problem +
                                                     "; the best score starts at 0\n");
-    EXPECT_EQ(Get(path_), bytes) << "reading must not touch the file";
   }
-}
-
-TEST_F(OnDisk, HighScoreUnusablePlacesWarnOnceEachNamingTheFileAndAreLeftAlone) {
-  std::ostringstream warnings;
-  EXPECT_EQ(ReadHighScore(appDir_, warnings), 0);  // missing: silently
-  EXPECT_FALSE(fs::exists(path_));
-  fs::create_directory(path_);
-  EXPECT_EQ(ReadHighScore(appDir_, warnings), 0);
-  EXPECT_FALSE(WriteHighScore(appDir_, 50, warnings));
-  EXPECT_FALSE(WriteHighScore(appDir_ + "gone/", 50, warnings));
-  EXPECT_TRUE(fs::is_directory(path_));
-  EXPECT_EQ(Entries(), 1) << "no temporary file left";
-  const std::string w = "voltaro5: warning: ", store = ": cannot store the best score 50: ";
-  std::istringstream lines(warnings.str());
-  std::string line;
-  for (const std::string& start :
-       {w + path_ + ": cannot read the file (Is a directory); the best score starts at 0",
-        w + path_ + store, w + appDir_ + "gone/Voltaro5.ini" + store}) {
-    EXPECT_TRUE(std::getline(lines, line) && line.rfind(start, 0) == 0) << line;
-  }
-  EXPECT_NE(line.find("No such file or directory"), std::string::npos) << line;
-  EXPECT_FALSE(std::getline(lines, line)) << line;
-}
-
-TEST_F(OnDisk, HighScoreNewRecordReplacesOnlyTheEntryKeepsTheModeAndReadsBack) {
-  std::ostringstream warnings;
-  for (const std::int32_t score : {1234, -5, INT32_MAX, INT32_MIN}) {
-    ASSERT_TRUE(WriteHighScore(appDir_, score, warnings));
-    EXPECT_EQ(ReadHighScore(appDir_, warnings), score);
-  }
-  EXPECT_EQ(Get(path_), "[VOLTARO ZIP 5]\nHighScore=-2147483648\n");
-  Put(path_, "; mine\r\n[VOLTARO ZIP 5]\r\nHighScore=abc\r\n[Keys]\r\nFire=Z");
-  const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-  fs::permissions(path_, mode);
-  ASSERT_TRUE(WriteHighScore(appDir_, 1, warnings));
-  EXPECT_EQ(Get(path_), "; mine\r\n[VOLTARO ZIP 5]\r\nHighScore=1\r\n[Keys]\r\nFire=Z");
-  EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all, mode) << "the file keeps its mode";
-  EXPECT_EQ(warnings.str(), "");
 }
 
 }  // namespace

@@ -1,28 +1,26 @@
 // Where the best score is kept: the choice of place on a made-up file system
-// (the tests run as root, which may write anything), the whole-file write on a
-// real one, and the record that another copy of the game may have beaten.
+// (the tests run as root, which may write anything), and on a real one the
+// record that another copy of the game may have beaten.
 #include "saves/save_place.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
-#include <vector>
+#include <tuple>
 
-#include "saves/file_write.h"
 #include "saves/high_score.h"
+#include "tests/support/temp_folder.h"
 
 namespace voltaro {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadWholeFile;
+using testing::TempFolder;
+using testing::WriteWholeFile;
 using A = PathAccess;
 using S = SaveSpot;
 
@@ -121,109 +119,31 @@ TEST(SavePlace, BesideTheProgramWhenItCanBeUpdatedElseTheDataFolder) {
 
 class SaveOnDisk : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/voltaro5-save-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  static void Put(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-  static std::string Get(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   static std::string Ini(int score) {
     return "[VOLTARO ZIP 5]\nHighScore=" + std::to_string(score) + "\n";
   }
   SavePlace Place(const std::string& program, const std::string& data) const {
     SavePlace place;
     place.spot = SaveSpot::kBesideProgram;
-    place.programIni = (dir_ / program / kSaveFileName).string();
-    place.dataIni = (dir_ / data / kSaveFileName).string();
+    place.programIni = dir_ / program / kSaveFileName;
+    place.dataIni = dir_ / data / kSaveFileName;
     place.iniPath = place.programIni;
     place.directory = (dir_ / program).string() + "/";
     return place;
   }
-  fs::path dir_;
+  const TempFolder dir_;
 };
 
 TEST_F(SaveOnDisk, RealProbeCallsAFileWithoutWriteBitsReadOnlyEvenForRoot) {
   const SaveProbe probe = RealSaveProbe();
-  Put(dir_ / "ro.ini", "x");
+  WriteWholeFile(dir_ / "ro.ini", "x");
   fs::permissions(dir_ / "ro.ini", fs::perms::owner_read | fs::perms::group_read);
   fs::create_symlink(dir_ / "ro.ini", dir_ / "link.ini");
   EXPECT_EQ(probe.access((dir_ / "ro.ini").string()), A::kReadOnly);
   EXPECT_EQ(probe.access((dir_ / "none" / "x").string()), A::kMissing);
-  EXPECT_EQ(probe.access(dir_.string()), A::kWritable);
+  EXPECT_EQ(probe.access(dir_.path().string()), A::kWritable);
   EXPECT_EQ(probe.resolve((dir_ / "link.ini").string()), (dir_ / "ro.ini").string());
   EXPECT_EQ(probe.resolve((dir_ / "ro.ini").string()), (dir_ / "ro.ini").string());
-}
-
-TEST_F(SaveOnDisk, WholeFileWriteKeepsLinksAndNeverReplacesAReadOnlyFile) {
-  const fs::path file = dir_ / "a.ini", hard = dir_ / "hard.ini", soft = dir_ / "soft.ini";
-  const fs::path readOnly = dir_ / "ro.ini";
-  Put(file, "old bytes, longer than the new ones");
-  fs::create_hard_link(file, hard);
-  fs::create_symlink(file, soft);
-  Put(readOnly, "keep");
-  fs::permissions(readOnly, fs::perms::owner_read);
-  struct stat before {};
-  ASSERT_EQ(::stat(file.c_str(), &before), 0);
-
-  std::string whyNot;
-  ASSERT_TRUE(WriteFileAtomically(soft.string(), "new", &whyNot)) << whyNot;
-  EXPECT_TRUE(fs::is_symlink(soft));
-  EXPECT_EQ(Get(hard), "new") << "the hard link still shares the file";
-  struct stat after {};
-  ASSERT_EQ(::stat(file.c_str(), &after), 0);
-  EXPECT_EQ(after.st_ino, before.st_ino) << "written in place, not replaced";
-
-  EXPECT_FALSE(WriteFileAtomically(readOnly.string(), "new", &whyNot));
-  EXPECT_EQ(whyNot, "the file is read-only");
-  EXPECT_EQ(Get(readOnly), "keep");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 4) << "no temporary file left";
-}
-
-TEST_F(SaveOnDisk, WholeFileWriteSyncsBeforeRenamingAndSurvivesAFullDisk) {
-  const fs::path file = dir_ / "a.ini";
-  Put(file, "old");
-  std::vector<std::string> calls;
-  FileWriteOps watched;
-  watched.write = [&calls](int fd, const void* data, std::size_t size) {
-    calls.push_back("write");
-    return ::write(fd, data, size);
-  };
-  watched.fsync = [&calls](int fd) {
-    calls.push_back("fsync");
-    return ::fsync(fd);
-  };
-  watched.rename = [&calls](const char* from, const char* to) {
-    calls.push_back("rename");
-    return ::rename(from, to);
-  };
-  ASSERT_TRUE(WriteFileAtomically(file.string(), "new", nullptr, watched));
-  EXPECT_EQ(calls, (std::vector<std::string>{"write", "fsync", "rename"}));
-  EXPECT_EQ(Get(file), "new");
-
-  // The disk fills after two bytes: the old file stays whole, in both ways.
-  FileWriteOps full;
-  full.write = [](int fd, const void* data, std::size_t size) -> ssize_t {
-    if (::lseek(fd, 0, SEEK_CUR) >= 2) {
-      errno = ENOSPC;
-      return -1;
-    }
-    return ::write(fd, data, std::min<std::size_t>(size, 2));
-  };
-  std::string whyNot;
-  EXPECT_FALSE(WriteFileAtomically(file.string(), "longer", &whyNot, full));
-  EXPECT_NE(whyNot.find(ErrnoText(ENOSPC)), std::string::npos) << whyNot;
-  EXPECT_EQ(Get(file), "new");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1) << "no temporary file left";
-  fs::create_hard_link(file, dir_ / "hard.ini");  // written in place from here on
-  EXPECT_FALSE(WriteFileAtomically(file.string(), "longer", &whyNot, full));
-  EXPECT_NE(whyNot.find(ErrnoText(ENOSPC)), std::string::npos) << whyNot;
 }
 
 TEST_F(SaveOnDisk, BestScoreStartsFromTheHigherFileAndNeverLowersARecord) {
@@ -240,10 +160,10 @@ TEST_F(SaveOnDisk, BestScoreStartsFromTheHigherFileAndNeverLowersARecord) {
     SCOPED_TRACE(program + " / " + data);
     fs::remove_all(dir_ / "data");
     fs::remove(place.programIni);
-    if (program != "-") Put(place.programIni, program);
+    if (program != "-") WriteWholeFile(place.programIni, program);
     if (data != "-") {
       fs::create_directories(dir_ / "data/voltaro5");
-      Put(place.dataIni, data);
+      WriteWholeFile(place.dataIni, data);
     }
     std::ostringstream warnings;
     EXPECT_EQ(ReadBestScore(place, warnings), best);
@@ -251,12 +171,12 @@ TEST_F(SaveOnDisk, BestScoreStartsFromTheHigherFileAndNeverLowersARecord) {
 
   // Another copy of the game stored 500 since this one started: it is kept and shown.
   std::ostringstream warnings;
-  Put(place.programIni, "; mine\n" + Ini(500));
+  WriteWholeFile(place.programIni, "; mine\n" + Ini(500));
   EXPECT_EQ(StoreBestScore(place, 300, warnings), 500);
   EXPECT_EQ(StoreBestScore(place, 500, warnings), 500);
-  EXPECT_EQ(Get(place.programIni), "; mine\n" + Ini(500));
+  EXPECT_EQ(ReadWholeFile(place.programIni), "; mine\n" + Ini(500));
   EXPECT_EQ(StoreBestScore(place, 501, warnings), 501);
-  EXPECT_EQ(Get(place.programIni), "; mine\n" + Ini(501));
+  EXPECT_EQ(ReadWholeFile(place.programIni), "; mine\n" + Ini(501));
   EXPECT_EQ(warnings.str(), "");
 }
 
@@ -269,7 +189,7 @@ TEST_F(SaveOnDisk, DataFolderIsMadeForTheFirstRecordOnlyForThePlayer) {
   std::ostringstream warnings;
   EXPECT_EQ(StoreBestScore(place, 42, warnings), 42);
   EXPECT_EQ(warnings.str(), "");
-  EXPECT_EQ(Get(place.dataIni), Ini(42));
+  EXPECT_EQ(ReadWholeFile(place.dataIni), Ini(42));
   for (const char* made : {"home/.local", "home/.local/share", "home/.local/share/voltaro5"}) {
     EXPECT_EQ(fs::status(dir_ / made).permissions(), fs::perms::owner_all) << made;
   }
@@ -279,16 +199,16 @@ TEST_F(SaveOnDisk, DataFolderIsMadeForTheFirstRecordOnlyForThePlayer) {
   SavePlace beside = Place("prog", "home/.local/share/voltaro5");
   fs::create_directories(beside.programIni);  // a folder in the file's place
   EXPECT_EQ(StoreBestScore(beside, 50, warnings), 50);
-  EXPECT_EQ(Get(place.dataIni), Ini(50));
+  EXPECT_EQ(ReadWholeFile(place.dataIni), Ini(50));
   EXPECT_NE(warnings.str().find(beside.programIni + ": cannot store the best score 50"),
             std::string::npos)
       << warnings.str();
   EXPECT_NE(warnings.str().find("the best score 50 is kept in " + place.dataIni + " instead\n"),
             std::string::npos)
       << warnings.str();
-  Put(place.dataIni, Ini(70));  // and a higher record there is kept and shown
+  WriteWholeFile(place.dataIni, Ini(70));  // and a higher record there is kept and shown
   EXPECT_EQ(StoreBestScore(beside, 60, warnings), 70);
-  EXPECT_EQ(Get(place.dataIni), Ini(70));
+  EXPECT_EQ(ReadWholeFile(place.dataIni), Ini(70));
 
   warnings.str("");
   place.spot = SaveSpot::kNowhere;  // warned once at start-up, not at each record
