@@ -1,9 +1,6 @@
-// BMP and PNG writing, BMP reading. Small and dependency-free: the PNG uses
-// stored (uncompressed) deflate blocks, which every viewer reads.
+// BMP writing and reading, small and dependency-free.
 #include "gfx/image_file.h"
 
-#include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -43,12 +40,6 @@ void PutLE32(Bytes& out, std::uint32_t v) {
   PutLE16(out, v >> 16);
 }
 
-void PutBE32(Bytes& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    out.push_back(static_cast<std::uint8_t>((v >> shift) & 0xFF));
-  }
-}
-
 std::uint8_t Channel(std::uint32_t pixel, int shift) {
   return static_cast<std::uint8_t>((pixel >> shift) & 0xFF);
 }
@@ -60,29 +51,6 @@ void WriteFile(const Bytes& bytes, const std::string& path) {
              static_cast<std::streamsize>(bytes.size()));
   file.close();
   if (!file) Fail(path, "write failed");
-}
-
-std::uint32_t Crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
-  static const std::array<std::uint32_t, 256> kTable = [] {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t n = 0; n < 256; ++n) {
-      std::uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320U ^ (c >> 1) : c >> 1;
-      table[n] = c;
-    }
-    return table;
-  }();
-  crc = ~crc;
-  for (std::size_t i = 0; i < size; ++i) crc = kTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
-
-void PutChunk(Bytes& out, const char (&type)[5], const Bytes& data) {
-  PutBE32(out, static_cast<std::uint32_t>(data.size()));
-  Bytes body(type, type + 4);
-  body.insert(body.end(), data.begin(), data.end());
-  out.insert(out.end(), body.begin(), body.end());
-  PutBE32(out, Crc32(body.data(), body.size()));
 }
 
 std::uint32_t ReadLE(const Bytes& b, std::size_t at, int size) {
@@ -129,53 +97,6 @@ void SaveBmp(const Surface& surface, const std::string& path) {
     }
     out.resize(rowStart + rowBytes, 0);
   }
-  WriteFile(out, path);
-}
-
-void SavePng(const Surface& surface, const std::string& path) {
-  CheckSize(surface, path);
-  // Raw scanlines, each led by filter type 0.
-  Bytes raw;
-  raw.reserve(static_cast<std::size_t>(surface.height) *
-              (1 + static_cast<std::size_t>(surface.width) * 3));
-  for (int y = 0; y < surface.height; ++y) {
-    raw.push_back(0);
-    for (int x = 0; x < surface.width; ++x) {
-      const std::uint32_t p = surface.At(x, y);
-      raw.push_back(Channel(p, 16));
-      raw.push_back(Channel(p, 8));
-      raw.push_back(Channel(p, 0));
-    }
-  }
-  // zlib stream of stored deflate blocks (at most 65535 bytes each).
-  Bytes zlib = {0x78, 0x01};
-  std::size_t at = 0;
-  do {
-    const std::size_t len = std::min<std::size_t>(65535, raw.size() - at);
-    const bool last = at + len == raw.size();
-    zlib.push_back(last ? 1 : 0);
-    PutLE16(zlib, static_cast<std::uint32_t>(len));
-    PutLE16(zlib, static_cast<std::uint32_t>(~len & 0xFFFF));
-    zlib.insert(zlib.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
-                raw.begin() + static_cast<std::ptrdiff_t>(at + len));
-    at += len;
-  } while (at < raw.size());
-  std::uint32_t a = 1;
-  std::uint32_t b = 0;
-  for (std::uint8_t byte : raw) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  PutBE32(zlib, (b << 16) | a);
-
-  Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  Bytes header;
-  PutBE32(header, static_cast<std::uint32_t>(surface.width));
-  PutBE32(header, static_cast<std::uint32_t>(surface.height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, no interlace
-  PutChunk(out, "IHDR", header);
-  PutChunk(out, "IDAT", zlib);
-  PutChunk(out, "IEND", {});
   WriteFile(out, path);
 }
 

@@ -12,10 +12,6 @@ namespace voltaro {
 // reason.
 void SaveBmp(const Surface& surface, const std::string& path);
 
-// Writes the surface as an 8-bit RGB PNG file (stored, uncompressed deflate);
-// throws std::runtime_error naming the path and the reason.
-void SavePng(const Surface& surface, const std::string& path);
-
 // Reads an uncompressed 24-bit BMP file, as SaveBmp writes it (bottom-up or
 // top-down rows); throws std::runtime_error naming the path and the reason.
 Surface LoadBmp(const std::string& path);
