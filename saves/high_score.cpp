@@ -147,10 +147,6 @@ std::optional<std::int32_t> ReadHighScoreFile(const std::string& path, std::ostr
   return stored.score;
 }
 
-std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings) {
-  return ReadHighScoreFile(FilePath(appDir), warnings).value_or(0);
-}
-
 bool WriteHighScore(const std::string& appDir, std::int32_t hiScore, std::ostream& warnings) {
   const std::string path = FilePath(appDir);
   const std::string value = std::to_string(hiScore);

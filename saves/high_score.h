@@ -20,8 +20,8 @@ inline constexpr const char* kHighScoreKey = "HighScore";
 
 // The best score to start with: the higher of the stored scores of the file
 // beside the program and the one in the data folder, 0 when neither holds
-// one. Each file's problems are warned about as by ReadHighScore, and so is a
-// place where nothing can be written (one warning naming both files).
+// one. Each file's problems are warned about as by ReadHighScoreFile, and so
+// is a place where nothing can be written (one warning naming both files).
 std::int32_t ReadBestScore(const SavePlace& place, std::ostream& warnings);
 
 // Stores a new record `score` in the place's file, and returns the best score
@@ -34,15 +34,10 @@ std::int32_t ReadBestScore(const SavePlace& place, std::ostream& warnings);
 std::int32_t StoreBestScore(const SavePlace& place, std::int32_t score, std::ostream& warnings);
 
 // The score stored in the file at `path`; nullopt when the file, section or
-// key is missing (silently) or the value cannot be used (with one warning).
+// key is missing (silently), or when the value cannot be used (empty, not a
+// number, outside the 32-bit range) or the file cannot be read: then with one
+// warning line naming the file and the problem. The file is never touched.
 std::optional<std::int32_t> ReadHighScoreFile(const std::string& path, std::ostream& warnings);
-
-// Reads the best score from appDir + "Voltaro5.ini" (appDir ends in '/').
-// A missing file, section or key gives 0 silently. A value that cannot be used
-// (empty, not a number, outside the 32-bit range) or a file that cannot be
-// read gives 0 and one warning line on `warnings` naming the file and the
-// problem; the file is never touched here.
-std::int32_t ReadHighScore(const std::string& appDir, std::ostream& warnings);
 
 // Stores hiScore as the "HighScore" entry, keeping every other line of the file
 // byte for byte (WriteProfileString: atomic where the folder allows). On failure the old

@@ -268,17 +268,6 @@ ProfileFile ReadProfileFile(const std::string& path) {
   return file;
 }
 
-std::string GetProfileString(const std::string& path, std::string_view section,
-                             std::string_view key, std::string_view defaultValue) {
-  const ProfileFile file = ReadProfileFile(path);
-  if (file.state == ProfileFile::State::kRead) {
-    if (std::optional<std::string> value = FindProfileEntry(file.bytes, section, key)) {
-      return *value;
-    }
-  }
-  return std::string(defaultValue);
-}
-
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value, std::string* whyNot, const FileWriteOps& ops) {
   using namespace std::string_view_literals;

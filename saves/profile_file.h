@@ -75,11 +75,6 @@ struct ProfileFile {
 // gives kUnreadable with the reason. Never blocks on a pipe.
 ProfileFile ReadProfileFile(const std::string& path);
 
-// Classic read: the entry's value, or `defaultValue` when the file, the section
-// or the key is missing or the file cannot be read.
-std::string GetProfileString(const std::string& path, std::string_view section,
-                             std::string_view key, std::string_view defaultValue);
-
 // Classic write: sets the entry (see SetProfileEntry), creating the file when
 // it is missing, with WriteFileAtomically (file_write.h): atomic through a
 // temporary file when the folder allows, in place when only the file is
