@@ -1,40 +1,19 @@
-// The car: first fall, the jump's arc, landing windows, walking off, walls.
+// The car: the jump's arc, landing windows, walking off, walls. The first fall
+// onto the starting plate is checked on a whole game (scenario first_landing).
 #include <gtest/gtest.h>
 
 #include <utility>
 
 #include "game/keys.h"
 #include "game/phases.h"
-#include "game/play_frame.h"
 #include "tests/game/scripted_platform.h"
 
 namespace voltaro {
 namespace {
 
 using testing::OpenShaft;
-using testing::ScriptedPlatform;
-
-TEST(FirstFall, LandsOnStartingPlateInFrame25) {
-  HeadlessPlatform platform;
-  GameState game = OpenShaft();
-  game.Plates[0] = {85, 100};
-  game.CarX = 108;
-  for (int frame = 1; frame <= 24; ++frame) {
-    ASSERT_EQ(UpdateFrame(game, platform), FrameEnd::kContinue);
-    ScorePoint(game);
-    ASSERT_FALSE(game.OnPlate) << "frame " << frame;
-  }
-  EXPECT_EQ(game.CarVY, 12.0f);
-  UpdateFrame(game, platform);
-  EXPECT_TRUE(game.OnPlate);
-  EXPECT_EQ(game.RidePlate, 0);
-  EXPECT_EQ(game.CarY, 146.5f);
-  EXPECT_EQ(game.CarVY, 0.0f);
-  EXPECT_EQ(game.Score, 24);
-}
 
 TEST(Jump, RisesAHundredSeventyFivePixelsAndAHalf) {
-  HeadlessPlatform platform;
   GameState game = OpenShaft();
   game.Plates[0] = {85, 300};
   game.CarX = 108;

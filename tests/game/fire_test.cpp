@@ -13,7 +13,6 @@ namespace voltaro {
 namespace {
 
 using testing::OpenShaft;
-using testing::ScriptedPlatform;
 
 struct TimingCase {
   const char* name;
@@ -34,7 +33,6 @@ TEST(FireKeys, PressesAndReleasesShootOnTime) {
       {"RepeatAfterLastShotAddsOneOnRelease", {{1, {true}}, {5, {true}}, {8, {false}}}, {1, 8}},
   };
   for (const TimingCase& c : cases) {
-    HeadlessPlatform platform;
     GameState game = OpenShaft();
     std::vector<int> shots;
     for (int frame = 1; frame <= 40; ++frame) {
@@ -53,7 +51,6 @@ TEST(FireKeys, PressesAndReleasesShootOnTime) {
 }
 
 TEST(FireKeys, KeysServedInOrderIntoLowestFreeSlots) {
-  HeadlessPlatform platform;
   GameState game = OpenShaft();
   game.CarX = 100;
   game.CarY = 200;
@@ -70,7 +67,6 @@ TEST(FireKeys, KeysServedInOrderIntoLowestFreeSlots) {
 }
 
 TEST(FireKeys, FullSlotsDropTheShotButStillRestartCooldown) {
-  HeadlessPlatform platform;
   GameState game = OpenShaft();
   for (Bullet& b : game.Bullets) b.Flying = true;
   HandleKeyDown(game, kKeyZ);

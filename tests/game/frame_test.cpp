@@ -1,5 +1,7 @@
-// The frame as a whole: phase order, how a game ends, set-up carry-over, key
-// events arriving inside a frame, and the key handlers' mode table.
+// The frame as a whole: phase order, how a game ends, keys pressed during the
+// set-up or inside a frame, and the key handlers' mode table. What a later
+// game carries over from the one before is checked on whole games, in the
+// scenario test games_carry_over.
 #include <gtest/gtest.h>
 
 #include "game/game_ready.h"
@@ -50,40 +52,6 @@ TEST(FrameEnds, ScoreOverflowIsAnErrorNotAWrap) {
   game.Score = INT32_MAX;
   EXPECT_THROW(ScorePoint(game), RunTimeError);
   EXPECT_EQ(game.Score, INT32_MAX);
-}
-
-TEST(GameReady, LaterGameKeepsFirstElementsAndFireReleased) {
-  GameState game = OpenShaft();
-  game.Enemies = {Enemy{50, 60, true, 5, true}, Enemy{70, 80, true, 7, true}};
-  game.Bullets[0] = {1, 2, 2, true};
-  game.Bullets[3] = {1, 2, 1, true};
-  game.FireReleased = {true, false, true};
-  game.FireHeld = {true, true, true};
-  game.FireCooldown = {4, 5, 6};
-  game.RidePlate = 6;
-  game.OnPlate = true;
-  game.Score = 1234;
-  game.HitCount = 2;
-  HeadlessPlatform platform = ScriptedPlatform({}, 3);
-  GameReady(game, platform);
-
-  EXPECT_TRUE(game.Enemies[0].GoLeft);
-  EXPECT_EQ(game.Enemies[0].PlateNo, 5);
-  EXPECT_FALSE(game.Enemies[1].GoLeft);
-  EXPECT_EQ(game.Enemies[1].PlateNo, 0);
-  EXPECT_EQ(game.Enemies[1].X, -200.0f);
-  EXPECT_EQ(game.Bullets[0].Kind, 2);
-  EXPECT_EQ(game.Bullets[3].Kind, 0);
-  EXPECT_FALSE(game.Bullets[0].Flying);
-  EXPECT_EQ(game.Coins[5].X, -100.0f);
-  EXPECT_EQ(game.FireReleased, (std::array<bool, 3>{true, false, true}));
-  EXPECT_EQ(game.FireServed, (std::array<bool, 3>{true, true, true}));
-  EXPECT_EQ(game.FireCooldown, (std::array<std::int16_t, 3>{}));
-  EXPECT_EQ(game.RidePlate, 6);
-  EXPECT_FALSE(game.OnPlate);
-  EXPECT_EQ(game.CarX, 108.0f);
-  EXPECT_EQ(game.Score, 0);
-  EXPECT_EQ(game.HitCount, 0);
 }
 
 TEST(GameReady, KeysDuringPlatePlacementAreOverwrittenButReleaseStays) {
