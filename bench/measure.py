@@ -135,7 +135,7 @@ def main():
             xvfb_cpu = cpu_seconds(x.process.pid)
             # SDL turns SIGTERM into a quit, the same way out as the close
             # button, but without the close button's race with the X server
-            # (see the close_during_play test), which can end the program
+            # (see the close_anywhere test), which can end the program
             # before it has written its frame log.
             game.process.terminate()
             status = game.wait_exit(5.0)

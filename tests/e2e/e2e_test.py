@@ -162,10 +162,8 @@ def case_title_screen(args, x, pictures):
     """Caption, client size and icons; the title frame, blinking, shows the stored
     best score; a file the game cannot use gives 0 and one warning naming it; the
     file is left as it was and none is made."""
-    for ini, shown in [(None, 0), (INI.format(4321), 4321),
-                       ("[Other]\nHighScore=7\n\n[VOLTARO ZIP 5]\r\nHighScore=-5\r\n", -5),
-                       (INI.format("abc"), None), (INI.format(99999999999), None),
-                       (INI.format("\xff\x00").encode("latin-1"), None)]:
+    # Which texts give which score or warning is a unit test (tests/saves).
+    for ini, shown in [(None, 0), (INI.format(4321), 4321), (INI.format("abc"), None)]:
         with Game(x, args.game, ini=ini) as game:
             window = str(game.find_window())
             check(x.run("xdotool", "getwindowname", window).strip() == CAPTION, "the caption")
@@ -180,7 +178,7 @@ def case_title_screen(args, x, pictures):
             warnings = game.stderr_text().splitlines()
             check(len(warnings) == (shown is None) and all("Voltaro5.ini" in w for w in warnings),
                   f"for {ini!r} the game printed {warnings}")
-            check(game.ini_bytes() == (ini.encode() if isinstance(ini, str) else ini),
+            check(game.ini_bytes() == (ini and ini.encode()),
                   f"start-up made or changed the file: {game.ini_bytes()!r}")
 
 
@@ -249,32 +247,87 @@ def case_keys_reach_the_game(args, x, pictures):
                 x.run("xdotool", "keyup", key)
 
 
-def case_close_during_play(args, x, pictures):
-    """Closing the window during play ends the program with status 0, nothing on
-    stderr and the file as it was, also with the score past the stored best; tried
-    again and again while other programs keep the X server busy, under which a
-    wake-up message to the closed window once failed the program."""
-    ini = b"; kept as it is\n[Other]\nKey=1\n\n[VOLTARO ZIP 5]\nHighScore=3\n"
-    busy = [subprocess.Popen([args.x_client, "busy", "30"], env=x.env()) for _ in range(3)]
+# The moments a close is tried at; play most often, as a close there raced
+# with the frame clock's wake-up message.
+STAGES = ("start", "title", "setup", "play", "play", "play", "ime_title", "ime_play", "game_over")
+KEPT = b"; kept as it is\r\n[Other]\r\nKey=1\r\n\r\n[VOLTARO ZIP 5]\r\nHighScore=3\r\n[Last]\r\nX=2"
+
+
+def close_at(stage, args, x, pictures, rng):
+    """Closes the window at `stage`, a moment or two in: the program must end
+    within a second with status 0 and nothing on stderr, the file as it was
+    unless the game had ended with a record, and no other file left but the
+    replays of a finished game."""
+    with Game(x, args.game, ini=KEPT) as game:
+        game.find_window()
+        expected, replays = KEPT, []
+        if stage == "start":
+            time.sleep(rng.uniform(0, 0.2))
+        elif stage in ("title", "setup", "ime_title"):
+            wait_title(game, pictures, 3)
+        else:
+            start_play(game, pictures, 3)
+        if stage == "title":
+            time.sleep(rng.uniform(0, 1.0))
+        elif stage == "setup":
+            game.key("Return")
+        elif stage == "play":
+            time.sleep(rng.uniform(0, 3.0))  # a game without keys lasts over 4 s
+        elif stage.startswith("ime_"):
+            time.sleep(rng.uniform(0, 1.5) if stage == "ime_play" else 0)
+            open_ime_box(x, game)
+        elif stage == "game_over":
+            score, new_record = wait_game_over(game, pictures)
+            check(new_record and score > 3, f"game over with {score}, no record")
+            expected = KEPT.replace(b"HighScore=3\r\n", b"HighScore=%d\r\n" % score)
+            replays = ["best.v5replay", "last.v5replay"]
+            time.sleep(rng.uniform(0, 0.5))
+        check(game.alive(), f"{stage}: the game ended before the close: {game.stderr_text()}")
+        x.run(args.x_client, "close", str(game.window))
+        try:
+            status = game.wait_exit(1.0)
+        except Failure:
+            raise Failure(f"{stage}: the program did not end within a second of the close")
+        check(status == 0 and not game.stderr_text(),
+              f"{stage}: status {status}, stderr {game.stderr_text()!r}")
+        check(game.ini_bytes() == expected, f"{stage}: the file is now {game.ini_bytes()!r}")
+        files = sorted(os.listdir(game.dir))
+        check(files == sorted(["Voltaro5.ini", "stderr.txt", "voltaro5"] + replays),
+              f"{stage}: files left {files}")
+
+
+def case_close_anywhere(args, x, pictures):
+    """Closing the window ends the program at once and cleanly at every stage,
+    while other programs keep the X server busy, under which a wake-up message
+    to the closed window once failed the program."""
+    busy = [subprocess.Popen([args.x_client, "busy", "90"], env=x.env()) for _ in range(3)]
     try:
-        for attempt in range(1, 9):
-            with Game(x, args.game, ini=ini) as game:
-                game.find_window()
-                shots = {start_play(game, pictures, 3)}
-                if attempt % 2:
-                    wait_for("ten play frames (a score above 3)",
-                             lambda: shots.add(game.screenshot()) or len(shots) > 10, 8.0, 0)
-                x.run(args.x_client, "close", str(game.window))
-                status = game.wait_exit(5.0)
-                check(status == 0 and not game.stderr_text(), f"close {attempt}: status "
-                      f"{status}, stderr {game.stderr_text()!r}")
-                check(game.ini_bytes() == ini, f"the file changed to {game.ini_bytes()!r}")
-                files = sorted(os.listdir(game.dir))
-                check(files == ["Voltaro5.ini", "stderr.txt", "voltaro5"], f"files left: {files}")
+        rng = random.Random(2026)
+        for stage in STAGES:
+            close_at(stage, args, x, pictures, rng)
     finally:
         for process in busy:
             process.kill()
             process.wait()
+
+
+def case_close_torture(args, x, pictures):
+    """The closes of close_anywhere at random stages and moments, VOLTARO5_CLOSES
+    times (200), each in an X server of its own so that no close sees what an
+    earlier one left behind; VOLTARO5_SEED repeats a run."""
+    runs = int(os.environ.get("VOLTARO5_CLOSES", "200"))
+    seed = int(os.environ.get("VOLTARO5_SEED", time.time()))
+    rng = random.Random(seed)
+    failures = 0
+    for run in range(1, runs + 1):
+        stage = rng.choice(STAGES)
+        with XServer() as own:
+            try:
+                close_at(stage, args, own, pictures, rng)
+            except Failure as failure:
+                failures += 1
+                print(f"FAIL close {run}: {failure}", flush=True)
+    check(not failures, f"{failures} of {runs} closes failed (seed {seed})")
 
 
 def case_no_display(args, x, pictures):
@@ -291,9 +344,8 @@ def case_no_display(args, x, pictures):
         check(os.listdir(directory) == [os.path.basename(exe)], "a file written")
 
 
-def ime_box(x, game):
-    """The input-method key brings up the game's message box, under which the
-    game stands still; Return dismisses it."""
+def open_ime_box(x, game):
+    """Presses the input-method key; returns the game's message box once shown."""
     before = {window[0] for window in x.top_level_windows()}
     game.key("101")  # the X key code of Katakana/Hiragana, a key input methods take
 
@@ -302,9 +354,15 @@ def ime_box(x, game):
         return next((id for id, name, _ in x.top_level_windows() if id not in before and
                      name == CAPTION and x.is_viewable(id)), None)
     try:
-        box = wait_for("a message box with the game's caption", shown, 3.0)
+        return wait_for("a message box with the game's caption", shown, 3.0)
     except Failure as failure:  # the game says on stderr why SDL could not show it
         raise Failure(f"{failure}; the game's standard error: {game.stderr_text()!r}")
+
+
+def ime_box(x, game):
+    """The input-method key brings up the game's message box, under which the
+    game stands still; Return dismisses it."""
+    box = open_ime_box(x, game)
     owner = x.run("xprop", "-id", str(box), "WM_TRANSIENT_FOR")
     check(f"{game.window:#x}" in owner, f"the box does not belong to the game: {owner}")
     frozen = game.screenshot()

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end tests of the game's window comforts on the real program under its
 own Xvfb: a window that scales, fullscreen (under the openbox window manager),
-the [Window] and [Keys] settings, and the pause.
+the [Window] settings, and the pause. Which keys the [Keys] settings bind and
+the warnings for bad entries are unit tests (tests/desktop).
 Usage: window_test.py GAME voltaro5-e2e-frames voltaro5-e2e-x CASE"""
 
 import argparse
@@ -13,7 +14,7 @@ import time
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_test import Pictures, play_state  # noqa: E402
+from e2e_test import Pictures, play_state, start_play  # noqa: E402
 from xsession import (HEIGHT, WIDTH, Failure, Game, XServer, check, magnify,  # noqa: E402
                       placement, playfield_of, wait_for)
 
@@ -44,7 +45,7 @@ def shows_title(game, pictures, size, hi_score=0):
     if pictures.title_phase(field, hi_score) is None:
         return False
     if rgb != magnify(field, width, height):
-        game.save_any(width, height, rgb, "not-magnified")
+        game.save(rgb, "not-magnified", width, height)
         raise Failure(f"the {width} x {height} picture is not the title magnified")
     return True
 
@@ -52,22 +53,6 @@ def shows_title(game, pictures, size, hi_score=0):
 def wait_scaled_title(game, pictures, size, hi_score=0):
     wait_for(f"the title magnified in {size[0]} x {size[1]}",
              lambda: shows_title(game, pictures, size, hi_score), 5.0)
-
-
-def save_any(self, width, height, rgb, name):
-    path = os.path.join(self.dir, f"{name}.ppm")
-    with open(path, "wb") as f:
-        f.write(b"P6\n%d %d\n255\n" % (width, height) + rgb)
-    return path
-
-
-Game.save_any = save_any
-
-
-def start_with(game, pictures, key):
-    game.key(key)
-    return wait_for(f"play after {key}", lambda: pictures.title_phase(
-        game.playfield_screenshot(), 0) is None, 3.0)
 
 
 def case_resize(args, pictures):
@@ -121,67 +106,6 @@ def case_open_size(args, pictures):
     with XServer("1280x1024", wm=True) as x, Game(x, args.game, args=["--fullscreen"]) as game:
         game.find_window(15.0)
         wait_scaled_title(game, pictures, (1280, 1024))
-    with XServer() as x:
-        for options in (["--scale", "0"], ["--scale", "17"], ["--scale"], ["--bogus"]):
-            with Game(x, args.game, args=options) as game:
-                check(game.wait_exit() == 2 and "voltaro5:" in game.stderr_text(),
-                      f"{options}: status {game.process.returncode}, {game.stderr_text()!r}")
-
-
-def car_moves(game, pictures, key, sign):
-    """Holds a key for a while; True when the car moved that way."""
-    xs = []
-
-    def moved():
-        car = play_state(game, pictures)[0]
-        check(car is not None, "the car left the screen while steering")
-        xs.append(car[0])
-        return len(xs) >= 2 and (xs[-1] - xs[0]) * sign > 0
-    game.focus()
-    game.x.run("xdotool", "keydown", key)
-    try:
-        wait_for(f"the car to move with {key}", moved, 1.0)
-        return True
-    except Failure:
-        return False
-    finally:
-        game.x.run("xdotool", "keyup", key)
-
-
-def case_key_bindings(args, pictures):
-    """[Keys] Start=Space: Return no longer starts a game, Space does; Left=A:
-    holding A steers left, and Left, whose action moved to A, does nothing."""
-    with XServer("1280x1024") as x, Game(x, args.game,
-                                         ini="[Keys]\nStart=Space\nLeft=A\n") as game:
-        game.find_window(15.0)
-        wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
-        game.key("Return")
-        deadline = time.monotonic() + 0.5
-        while time.monotonic() < deadline:
-            check(pictures.title_phase(game.screenshot(), 0) is not None,
-                  "Return started a game")
-        start_with(game, pictures, "space")
-        wait_for("the car to land", lambda: play_state(game, pictures)[0], 3.0)
-        check(not car_moves(game, pictures, "Left", -1), "Left still steers")
-        check(car_moves(game, pictures, "a", -1), "A does not steer left")
-        check(not game.stderr_text(), f"warnings: {game.stderr_text()}")
-
-
-def case_bad_settings(args, pictures):
-    """Bad entries do not stop the game: one warning each, naming the file and the
-    line; those entries keep their defaults (Return still starts, Left steers)."""
-    ini = ("[Keys]\nLeft=Nope\nRight=\nJump=Z\nFireUp=F11\nStart=Return,,Space\n"
-           "[Window]\nScale=20\nFullscreen=yes\n")
-    with XServer("1280x1024") as x, Game(x, args.game, ini=ini) as game:
-        game.find_window(15.0)
-        wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
-        warnings = game.stderr_text().splitlines()
-        lines = [w.split("Voltaro5.ini:")[1].split(":")[0] for w in warnings
-                 if "Voltaro5.ini:" in w]
-        check(sorted(lines) == ["2", "3", "4", "5", "6", "8", "9"] and len(warnings) == 7,
-              f"warnings: {warnings}")
-        start_with(game, pictures, "Return")
-        check(game.ini_bytes() == ini.encode(), "the file changed")
 
 
 def close(args, x, game):
@@ -248,7 +172,7 @@ def case_pause(args, pictures):
         game.key("p")
         time.sleep(0.3)
         check(pictures.title_phase(game.screenshot(), 0) is not None, "P paused the title")
-        start_with(game, pictures, "Return")
+        start_play(game, pictures, 0)
         for resume_key in ("p", "Pause"):
             game.key("p" if resume_key == "p" else "Pause")
             check_paused(game, pictures)
@@ -262,7 +186,7 @@ def case_minimise(args, pictures):
     with XServer("1280x1024", wm=True) as x, Game(x, args.game) as game:
         window = str(game.find_window(15.0))
         wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
-        start_with(game, pictures, "Return")
+        start_play(game, pictures, 0)
         x.run("xdotool", "windowminimize", "--sync", window)
         cpu0 = cpu_seconds(game.process.pid)
         time.sleep(2.0)
@@ -284,7 +208,7 @@ def case_focus_loss_releases_keys(args, pictures):
     with XServer("1280x1024") as x:
         with Game(x, args.game, ini="[Window]\nPauseOnFocusLoss=0\n") as game:
             game.find_window(15.0)
-            start_with(game, pictures, "Return")
+            start_play(game, pictures, 0)
             wait_for("the car to land", lambda: play_state(game, pictures)[0], 3.0)
             game.focus()
             x.run("xdotool", "keydown", "d")
@@ -311,7 +235,7 @@ def case_focus_loss_releases_keys(args, pictures):
             check(not paused_sign(pictures, game.playfield_screenshot()), "play paused")
         with Game(x, args.game) as game:
             game.find_window(15.0)
-            start_with(game, pictures, "Return")
+            start_play(game, pictures, 0)
             root = x.run("xwininfo", "-root").split("Window id: ")[1].split()[0]
             x.run("xdotool", "windowfocus", root)
             check_paused(game, pictures)

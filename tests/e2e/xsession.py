@@ -232,11 +232,11 @@ class Game:
         """The playfield at 1:1 taken from the client area at any size."""
         return playfield_of(*self.full_screenshot())
 
-    def save(self, rgb, name):
+    def save(self, rgb, name, width=WIDTH, height=HEIGHT):
         """Keeps a picture beside the game to look at after a failure."""
         path = os.path.join(self.dir, f"{name}.ppm")
         with open(path, "wb") as f:
-            f.write(b"P6\n%d %d\n255\n" % (WIDTH, HEIGHT) + rgb)
+            f.write(b"P6\n%d %d\n255\n" % (width, height) + rgb)
         return path
 
     def wait_exit(self, timeout=5.0):
