@@ -26,6 +26,12 @@ TEST(CommandLine, ExitsOrRunsWithTheRightStatusAndStream) {
       {{"--bogus"}, kBadCommandLine, {}, {"voltaro5: ", "--bogus", "Usage: voltaro5"}},
       {{"-h"}, kBadCommandLine, {}, {"-h", "Usage: voltaro5"}},
       {{"stray"}, kBadCommandLine, {}, {"stray", "Usage: voltaro5"}},
+      {{"--scale", "16", "--fullscreen", "--replay-speed", "8"}, -1, {}, {}},
+      {{"--scale", "0"}, kBadCommandLine, {}, {"--scale", "Usage: voltaro5"}},
+      {{"--scale", "17"}, kBadCommandLine, {}, {"--scale"}},
+      {{"--scale"}, kBadCommandLine, {}, {"--scale"}},
+      {{"--replay-speed", "9"}, kBadCommandLine, {}, {"--replay-speed"}},
+      {{"--replay-speed", "x"}, kBadCommandLine, {}, {"--replay-speed"}},
   };
   for (const Case& c : cases) {
     std::vector<const char*> argv{"voltaro5"};
