@@ -68,7 +68,7 @@ soak: deps
 soak-long: deps
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j $(JOBS) --target voltaro5-sim
-	scripts/soak_long.sh build-asan/voltaro5-sim
+	scripts/soak.sh build-asan/voltaro5-sim --long
 
 # Every libFuzzer target for FUZZ_SECONDS seconds each (clang, sanitizers).
 fuzz: deps

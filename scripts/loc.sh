@@ -18,7 +18,7 @@ code_files() {
 }
 is_test() {
   case "$1" in
-    tests/* | scripts/fuzz.sh | scripts/soak.sh | scripts/soak_long.sh | scripts/mutants.sh | \
+    tests/* | scripts/fuzz.sh | scripts/soak.sh | scripts/mutants.sh | \
       scripts/check-package.py) return 0 ;;
     *) return 1 ;;
   esac
