@@ -1,7 +1,12 @@
 #!/usr/bin/env python3
 """Scenario checks of voltaro5-sim: its exit status, messages and JSON trace.
-Usage: check_trace.py SIM CASE [CASE ...]; ctest runs each case on its own."""
+Usage: check_trace.py SIM CASE [CASE ...] [--regenerate]; ctest runs each case
+on its own. golden_digest compares the traces of a million frames and more
+with tests/scenario/golden_digests.txt; --regenerate rewrites that file, for
+the day a rule of play is meant to change (see README.md here)."""
 
+import concurrent.futures
+import hashlib
 import json
 import pathlib
 import subprocess
@@ -233,12 +238,59 @@ def case_replays():
         check(lines[-1]["end"] == "fell" and lines[-1]["frame"] == 280, "carry-over replay trace")
 
 
+GOLDEN = pathlib.Path(__file__).resolve().parent / "golden_digests.txt"
+# The pilot's long games, where a bound of a rule that decides only now and
+# then shows, and the random player's many short ones, where what a game
+# carries into the next shows: 1.08 million frames.
+GOLDEN_RUNS = ([f"--seed {s} --pilot {s} --games 8 --max-frames 30000" for s in range(1, 25)] +
+               [f"--seed {100 + s} --bot {s} --games 100" for s in range(1, 9)])
+REGENERATE = "--regenerate" in sys.argv
+
+
+def trace_digest(options):
+    """The SHA-256 of a run's trace, and its frames."""
+    proc = subprocess.Popen([SIM, *options.split(), "--trace", "-"], stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE)
+    digest = hashlib.sha256()
+    while chunk := proc.stdout.read(1 << 20):
+        digest.update(chunk)
+    err = proc.stderr.read().decode(errors="replace")
+    check(proc.wait() == 0, f"{options}: exit status {proc.returncode}: {err}")
+    return digest.hexdigest(), int(err.split(" frames ")[1].split(",")[0])
+
+
+def case_golden_digest():
+    """Each run's trace, and the digest of them all in order, as stored."""
+    with concurrent.futures.ThreadPoolExecutor(2) as pool:
+        runs = list(pool.map(trace_digest, GOLDEN_RUNS))
+    frames = sum(n for _, n in runs)
+    check(frames >= 1_000_000, f"only {frames} frames")
+    lines = [f"{digest} {n:6} {options}" for options, (digest, n) in zip(GOLDEN_RUNS, runs)]
+    lines.append(hashlib.sha256("".join(d for d, _ in runs).encode()).hexdigest() + " all")
+    if REGENERATE:
+        header = [line for line in GOLDEN.read_text().splitlines() if line[:1] == "#"]
+        GOLDEN.write_text("\n".join(header + [""] + lines) + "\n")
+        print(f"wrote {GOLDEN}: {len(runs)} runs, {frames} frames")
+        return
+    stored = [line for line in GOLDEN.read_text().splitlines() if line and line[0] != "#"]
+    if stored[-1:] != lines[-1:] or stored[:-1] != lines[:-1]:
+        first = next((now for was, now in zip(stored, lines) if was.split()[0] != now.split()[0]),
+                     "the list of runs")
+        raise AssertionError(
+            f"the traces no longer match {GOLDEN.name}: a rule of play changed. First differing "
+            f"run (digest, frames, options): {first}. Compare its trace with one from the last "
+            f"good build (voltaro5-sim OPTIONS --trace -). Only when a rule is meant to change: "
+            f"{pathlib.Path(__file__).name} SIM golden_digest --regenerate")
+
+
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
 
 if __name__ == "__main__":
-    if len(sys.argv) < 3 or not set(sys.argv[2:]) <= CASES.keys():
-        sys.exit(f"usage: check_trace.py SIM CASE...; cases: {' '.join(CASES)}")
+    names = [arg for arg in sys.argv[2:] if arg != "--regenerate"]
+    if not names or not set(names) <= CASES.keys() or REGENERATE and names != ["golden_digest"]:
+        sys.exit(f"usage: check_trace.py SIM CASE... [--regenerate]; cases: {' '.join(CASES)}; "
+                 "--regenerate only with golden_digest")
     SIM = sys.argv[1]
-    for name in sys.argv[2:]:
+    for name in names:
         CASES[name]()  # a failed check raises AssertionError with its message
         print(f"ok {name}")
