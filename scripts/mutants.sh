@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Mutation check of the test suite (not part of `make test`): each fault in
-# the list below is a realistic single-point mistake in game/, gfx/ or app/.
+# the list below is a realistic single-point mistake in game/, gfx/, saves/,
+# scenes/ or desktop/.
 # In turn, each is applied to a scratch copy of the sources, the copy is
 # built, and the unit tests and then the simulator's scenario tests are run
 # against it (not the end-to-end and torture tests, for speed). A fault the
@@ -71,6 +72,9 @@ fall-out-at-limit | game/play_frame.cpp | game.CarY > Bound(game.ScreenH, kFallO
 carry-over-dropped | game/game_ready.cpp | for (std::size_t i = 1; i < N; ++i) | for (std::size_t i = 0; i < N; ++i)
 clock-passed-early | scenes/clock.h | ClockDiff(now, deadline) > 0 | ClockDiff(now, deadline) >= 0
 release-carry-dropped | game/game_ready.cpp |   game.FireHeld = {}; |   game.FireHeld = {};\n  game.FireReleased = {};
+coin-plate-gap | game/coins.cpp | -kPlateW < dx && dx < kCoinW && -kPlateH < dy | -kPlateW < dx && dx < kCoinW && -kPlateH <= dy
+pass-up-low-edge | game/car.cpp | dx < 34 && -10 < dy | dx < 34 && -10 <= dy
+enemy-on-unseen-plate | game/enemies.cpp | if (plate.Y > 0) { | if (plate.Y >= 0) {
 LIST
 )
 
@@ -119,13 +123,13 @@ if [ "$check_only" -eq 1 ]; then
   exit "$status"
 fi
 
-targets=(voltaro5_game_tests voltaro5_art_tests voltaro5_gfx_tests voltaro5_app_tests
-         voltaro5_scenario_tests voltaro5-sim)
+targets=(voltaro5_game_tests voltaro5_gfx_tests voltaro5_saves_tests voltaro5_scenes_tests
+         voltaro5_desktop_tests voltaro5_scenario_tests voltaro5-sim)
 build() {
   cmake --build "$work/build" -j "$jobs" --target "${targets[@]}" >"$work/build.log" 2>&1
 }
 suite() {  # unit tests first, the slower scenario tests only if they pass
-  ctest --test-dir "$work/build" -LE 'e2e|torture|scenario' -E '_NOT_BUILT$' -j "$jobs" --stop-on-failure \
+  ctest --test-dir "$work/build" -LE 'e2e|torture|scenario|install|web' -E '_NOT_BUILT$' -j "$jobs" --stop-on-failure \
     --timeout 120 >"$work/test.log" 2>&1 &&
     ctest --test-dir "$work/build" -L scenario -j "$jobs" --stop-on-failure --timeout 300 \
       >>"$work/test.log" 2>&1
