@@ -5,16 +5,14 @@ the [Window] settings, and the pause. Which keys the [Keys] settings bind and
 the warnings for bad entries are unit tests (tests/desktop).
 Usage: window_test.py GAME voltaro5-e2e-frames voltaro5-e2e-x CASE"""
 
-import argparse
 import os
-import shutil
 import subprocess
 import sys
 import time
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_test import Pictures, play_state, start_play  # noqa: E402
+from e2e_test import main, play_state, start_play  # noqa: E402
 from xsession import (HEIGHT, WIDTH, Failure, Game, XServer, check, magnify,  # noqa: E402
                       placement, playfield_of, wait_for)
 
@@ -243,26 +241,5 @@ def case_focus_loss_releases_keys(args, pictures):
             check_playing(game)
 
 
-CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
-
-
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for name in ("game", "frames", "x_client"):
-        parser.add_argument(name)
-    parser.add_argument("case", choices=sorted(CASES))
-    args = parser.parse_args()
-    pictures = Pictures(args.frames)
-    try:
-        CASES[args.case](args, pictures)
-    except Failure as failure:
-        print(f"FAIL {args.case}: {failure}")
-        return 1
-    finally:
-        shutil.rmtree(pictures.dir, ignore_errors=True)
-    print(f"PASS {args.case}")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(globals(), __doc__, server=False))
