@@ -9,12 +9,11 @@
 #include <string_view>
 
 #include "saves/high_score.h"
+#include "tests/fuzz/fuzz_check.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using voltaro::fuzz::Check;
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';

@@ -4,21 +4,15 @@
 // events read back the same.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "sim/key_script.h"
 #include "sim/sim_options.h"
+#include "tests/fuzz/fuzz_check.h"
 
-namespace {
-
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-}  // namespace
+using voltaro::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace voltaro::sim;

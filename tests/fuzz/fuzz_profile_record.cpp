@@ -4,21 +4,19 @@
 // record again changes nothing.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 #include "saves/profile_file.h"
+#include "tests/fuzz/fuzz_check.h"
 
 namespace {
 
 constexpr std::string_view kSection = "VOLTARO ZIP 5";
 constexpr std::string_view kKey = "HighScore";
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using voltaro::fuzz::Check;
 
 bool IsNewline(std::string_view text) {
   return text == "\n" || text == "\r\n";

@@ -4,7 +4,6 @@
 // state with its keys for a few frames without a fault of any kind.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "game/game_ready.h"
@@ -13,12 +12,11 @@
 #include "game/play_frame.h"
 #include "game/run_time_error.h"
 #include "saves/replay_text.h"
+#include "tests/fuzz/fuzz_check.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using voltaro::fuzz::Check;
 
 constexpr int kFramesPlayed = 40;
 
