@@ -1,4 +1,6 @@
 // Placement of plates, enemies and coins: draws, floors, spacing and retries.
+// The starting layout of every game is checked on whole games (scenario
+// invariants).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -89,25 +91,6 @@ TEST(PlatePhase, PlacedPlateMeetsLaterPlatesBeforeTheyMove) {
         ScriptedPlatform({DrawFor(50, 170), 0.0f, DrawFor(160, 170), DrawFor(300, 600)});
     PlatePhase(game, platform);
     EXPECT_EQ(game.Plates[2].X, expectedX) << "other plate " << other;
-  }
-}
-
-TEST(GameReady, StartingLayoutKeepsItsSpacingForManySeeds) {
-  for (std::uint64_t seed = 1; seed <= 300; ++seed) {
-    GameState game;
-    HeadlessPlatform platform = ScriptedPlatform({}, seed);
-    GameReady(game, platform);
-    ASSERT_EQ(game.Plates[0].X, 85.0f);
-    for (std::size_t i = 1; i < kPlateCount; ++i) {
-      const Plate& p = game.Plates[i];
-      ASSERT_TRUE(p.X == std::floor(p.X) && p.X >= 0 && p.X <= 169 && p.Y >= -199 && p.Y <= 400);
-      for (std::size_t j = 0; j < i; ++j) {
-        const Plate& q = game.Plates[j];
-        ASSERT_TRUE(std::abs(p.X - q.X) >= 80 || std::abs(p.Y - q.Y) >= 100) << seed;
-      }
-      // The unplaced plates at (0, 0) kept plates 1 to 7 off that corner.
-      ASSERT_TRUE(i == 8 || !(p.X < 80 && -100 < p.Y && p.Y < 100)) << seed;
-    }
   }
 }
 
