@@ -44,9 +44,9 @@ def games_of(lines):
 
 
 def case_determinism():
+    # Same options, same trace, is what golden_digest checks at length.
     args = ["--seed", "77", "--pilot", "5", "--bot", "9", "--games", "3", "--max-frames", "1500"]
     first, _ = run(args + ["--trace", "-"])
-    check(run(args + ["--trace", "-"])[0] == first, "two runs with the same seed differ")
     with tempfile.TemporaryDirectory() as tmp:
         run(args + ["--trace", tmp + "/t.jsonl"])
         check(pathlib.Path(tmp, "t.jsonl").read_bytes() == first, "--trace FILE differs from -")
