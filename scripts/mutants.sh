@@ -34,7 +34,7 @@ newline-added-at-end | saves/profile_file.cpp |     out.append(bytes.substr(line
 bullet-hit-box-wide | game/bullets.cpp | if (-9 < dx && dx < kEnemyW | if (-9 <= dx && dx < kEnemyW
 walkoff-left-early | game/car.cpp | d > 17 | d >= 17
 pixel-floor | gfx/pixel_round.cpp | return static_cast<int>(RoundHalfEven(clamped)); | return static_cast<int>(std::floor(clamped));
-names-case-sensitive | saves/profile_file.cpp | LowerAscii(a[i]) != LowerAscii(b[i]) | a[i] != b[i]
+names-case-sensitive | saves/plain_text.cpp | LowerAscii(a[i]) != LowerAscii(b[i]) | a[i] != b[i]
 walkoff-right-early | game/car.cpp | d < -63 || | d <= -63 ||
 gravity | game/car.cpp | kGravity = 0.5f | kGravity = 0.55f
 clip-one-short | gfx/blit.cpp | std::min({len, dLimit - d, sLimit - s}) | std::min({len, dLimit - d - 1, sLimit - s})
