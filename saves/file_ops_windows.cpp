@@ -203,8 +203,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     return Fail(whyNot,
                 "cannot create the temporary file " + tempPath + " (" + ErrnoText(error) + ")");
   }
-  FileDescriptor descriptor(fd);
+  // Windows deletes no open file: the guard goes after the file is closed.
   TempFileGuard removeTemp(tempPath);
+  FileDescriptor descriptor(fd);
   if (!WriteAllBytes(ops, fd, bytes, error)) {
     return Fail(whyNot, "cannot write " + tempPath + " (" + ErrnoText(error) + ")");
   }
