@@ -33,12 +33,13 @@ class Sims:
     def __init__(self, windows_build, linux_sim, work):
         self.build = windows_build
         self.linux = [str(linux_sim)]
-        self.windows = [str(WINE), str(windows_build / "wine"), str(windows_build / "voltaro5-sim.exe")]
+        self.windows = [str(WINE), str(windows_build / "wine"),
+                        str(windows_build / "voltaro5-sim.exe")]
         self.work = work
 
     def run(self, which, args, stdin=None, status=0):
-        """Runs one simulator with its trace on standard output into a file of
-        its own; returns (trace path, stdout-less stderr text)."""
+        """Runs one simulator ("linux" or "windows"); returns the file that
+        holds its standard output, and its standard error."""
         out = self.work / f"{which}-{len(list(self.work.iterdir()))}.out"
         with open(out, "wb") as trace:
             done = subprocess.run(getattr(self, which) + args, input=stdin, stdout=trace,
@@ -67,9 +68,10 @@ def same_bytes(linux, windows, what):
     lines_a, lines_b = a.split(b"\n"), b.split(b"\n")
     first = next((i for i, (x, y) in enumerate(zip(lines_a, lines_b)) if x != y),
                  min(len(lines_a), len(lines_b)))
+    shown = [repr(lines[first:first + 1])[:300] for lines in (lines_a, lines_b)]
     raise AssertionError(f"{what}: Windows differs from Linux at line {first + 1} "
-                         f"({len(a)} and {len(b)} bytes):\n  linux:   {lines_a[first:first + 1]!r:.300}"
-                         f"\n  windows: {lines_b[first:first + 1]!r:.300}")
+                         f"({len(a)} and {len(b)} bytes):\n  linux:   {shown[0]}"
+                         f"\n  windows: {shown[1]}")
 
 
 def frames_of(summary):
@@ -99,12 +101,11 @@ def case_traces(sims):
             ["--seed", "9", "--pilot", "9", "--bot", "4", "--games", "10"],
             ["--seed", "18446744073709551615", "--pilot", "2", "--games", "3"]]
     frames = sum(frames_of(sims.same(args + ["--trace", "-"])) for args in runs)
-    files = []
-    for which in ("linux", "windows"):
-        files.append(sims.work / f"{which}.trace")
-        sims.run(which, ["--seed", "5", "--bot", "5", "--games", "20", "--trace", str(files[-1])])
+    files = [sims.work / f"{which}.trace" for which in ("linux", "windows")]
+    args = ["--seed", "5", "--bot", "5", "--games", "20", "--trace"]
+    frames += frames_of(sims.run("linux", args + [str(files[0])])[1])
+    sims.run("windows", args + [str(files[1])])
     same_bytes(*files, "--trace FILE")
-    frames += sum(1 for line in files[0].read_bytes().splitlines() if b'"frame":0,' not in line)
     check(frames >= 100000, f"only {frames} frames compared")
 
 
@@ -140,12 +141,11 @@ def case_replays(sims):
 
 def case_shots(sims):
     """The pictures of a game: the same BMP files, byte for byte."""
-    folders = []
-    for which in ("linux", "windows"):
-        folders.append(sims.work / f"{which}-shots")
-        folders[-1].mkdir()
+    folders = [sims.work / f"{which}-shots" for which in ("linux", "windows")]
+    for which, folder in zip(("linux", "windows"), folders):
+        folder.mkdir()
         sims.run(which, ["--seed", "4", "--pilot", "4", "--max-frames", "3000",
-                         "--shots", str(folders[-1]), "--every", "300"])
+                         "--shots", str(folder), "--every", "300"])
     names = sorted(p.name for p in folders[0].iterdir())
     check(len(names) >= 5, f"only {names} saved")
     check(names == sorted(p.name for p in folders[1].iterdir()), "different files saved")
