@@ -1,8 +1,9 @@
 // The save files' system calls on POSIX systems (Linux, and the page's
-// emulated file system): whole-file writes (temporary file, sync, rename and
-// directory sync, or in place when only the file itself can be written), the
-// bounded read of a profile file, and the questions and folders of the save
-// place. file_ops_windows.cpp is the same for Windows.
+// emulated file system): the calls file_ops.h asks of each system, the
+// whole-file write around them (symbolic links followed, hard links kept, the
+// owner and mode taken over, the folder synced after the rename), the
+// profile file's read that never blocks on a pipe, and the questions and
+// folders of the save place. file_ops_windows.cpp is the same for Windows.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,60 +12,44 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "saves/file_ops.h"
 #include "saves/file_write.h"
 #include "saves/profile_file.h"
 #include "saves/save_place.h"
 
 namespace voltaro {
+
+namespace file_ops {
+
+int CreateNew(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+}
+
+int OpenExisting(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+}
+
+int CutTo(int fd, std::size_t size) {
+  return ::ftruncate(fd, static_cast<off_t>(size)) == 0 ? 0 : errno;
+}
+
+ssize_t ReadSome(int fd, void* buffer, std::size_t size) {
+  return ::read(fd, buffer, size);
+}
+
+void RemoveQuietly(const std::string& path) {
+  ::unlink(path.c_str());
+}
+
+unsigned long ProcessNumber() {
+  return static_cast<unsigned long>(::getpid());
+}
+
+}  // namespace file_ops
+
 namespace {
 
-// Removes the temporary file unless the write got as far as renaming it.
-class TempFileGuard {
- public:
-  explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
-  TempFileGuard(const TempFileGuard&) = delete;
-  TempFileGuard& operator=(const TempFileGuard&) = delete;
-  ~TempFileGuard() {
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  void Release() { path_.clear(); }
-
- private:
-  std::string path_;
-};
-
-bool Fail(std::string* whyNot, std::string reason) {
-  if (whyNot != nullptr) *whyNot = std::move(reason);
-  return false;
-}
-
-// Over the old bytes, then cut to length and synced: the file keeps its
-// identity, so its links, owner and mode stay as they are.
-bool WriteInPlace(const std::string& target, std::string_view bytes, std::string* whyNot,
-                  const FileWriteOps& ops) {
-  const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
-  if (fd < 0) {
-    const int error = errno;
-    return Fail(whyNot, "cannot open the file for writing (" + ErrnoText(error) + ")");
-  }
-  FileDescriptor descriptor(fd);
-  int error = 0;
-  if (!WriteAllBytes(ops, fd, bytes, error)) {
-    return Fail(whyNot, "cannot write the file in place (" + ErrnoText(error) + ")");
-  }
-  if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) {
-    error = errno;
-    return Fail(whyNot, "cannot cut the file to its new length (" + ErrnoText(error) + ")");
-  }
-  if (ops.fsync(fd) != 0) {
-    error = errno;
-    return Fail(whyNot, "cannot sync the file (" + ErrnoText(error) + ")");
-  }
-  if ((error = descriptor.Close()) != 0) {
-    return Fail(whyNot, "cannot close the file (" + ErrnoText(error) + ")");
-  }
-  return true;
-}
+using file_ops::Fail;
 
 bool IsReadOnly(const std::string& target, const struct stat& info) {
   return (info.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0;
@@ -112,54 +97,20 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   if (exists) {
     if (!S_ISREG(info.st_mode)) return Fail(whyNot, "not a regular file");
     if (IsReadOnly(target, info)) return Fail(whyNot, "the file is read-only");
-    if (info.st_nlink > 1) return WriteInPlace(target, bytes, whyNot, ops);
+    if (info.st_nlink > 1) return file_ops::WriteInPlace(target, bytes, whyNot, ops);
   }
-
-  // The temporary file lives beside the target so that the rename stays
-  // within one file system and is atomic.
-  std::string tempPath;
-  int fd = -1;
-  int error = 0;
-  const std::string stem = target + ".tmp-" + std::to_string(::getpid());
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tempPath = attempt == 0 ? stem : stem + "." + std::to_string(attempt);
-    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0 && (error = errno) != EEXIST) break;
-  }
-  if (fd < 0) {
-    // A folder the player may not write to, holding a file they may.
-    if (exists && (error == EACCES || error == EPERM)) {
-      return WriteInPlace(target, bytes, whyNot, ops);
-    }
-    return Fail(whyNot,
-                "cannot create the temporary file " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  FileDescriptor descriptor(fd);
-  TempFileGuard removeTemp(tempPath);
-
-  if (exists) {
+  const auto adopt = [&](int fd) {
+    if (!exists) return;
     // The new file takes the old one's owner and mode, so that a run with
     // more rights does not take the file away from its owner. Best effort.
     if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
       // Only a privileged run may hand a file to another owner; then it is ours.
     }
     ::fchmod(fd, info.st_mode & 07777);
-  }
-  if (!WriteAllBytes(ops, fd, bytes, error)) {
-    return Fail(whyNot, "cannot write " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  if (ops.fsync(fd) != 0) {
-    error = errno;
-    return Fail(whyNot, "cannot sync " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  if ((error = descriptor.Close()) != 0) {
-    return Fail(whyNot, "cannot close " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  if (ops.rename(tempPath.c_str(), target.c_str()) != 0) {
-    error = errno;
-    return Fail(whyNot, "cannot rename " + tempPath + " over the file (" + ErrnoText(error) + ")");
-  }
-  removeTemp.Release();
+  };
+  const file_ops::WriteWay way =
+      file_ops::WriteThroughTemporaryFile(target, bytes, exists, whyNot, ops, adopt);
+  if (way != file_ops::WriteWay::kReplaced) return way == file_ops::WriteWay::kInPlace;
 
   // Syncing the directory makes the rename itself durable. The new file is in
   // place whatever this returns; some file systems refuse to sync a directory.
@@ -202,28 +153,7 @@ ProfileFile ReadProfileFile(const std::string& path) {
     file.error = "not a regular file";
     return file;
   }
-  if (static_cast<unsigned long long>(info.st_size) > kProfileFileMaxBytes) {
-    file.error = "too large (" + std::to_string(info.st_size) + " bytes)";
-    return file;
-  }
-  std::string bytes;
-  char buffer[16384];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      file.error = ErrnoText(errno);
-      return file;
-    }
-    if (got == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(got));
-    if (bytes.size() > kProfileFileMaxBytes) {
-      file.error = "too large (over " + std::to_string(kProfileFileMaxBytes) + " bytes)";
-      return file;
-    }
-  }
-  file.state = ProfileFile::State::kRead;
-  file.bytes = std::move(bytes);
+  file_ops::ReadBounded(fd, static_cast<long long>(info.st_size), file);
   return file;
 }
 

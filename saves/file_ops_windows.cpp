@@ -1,10 +1,11 @@
-// The save files' system calls on Windows: whole-file writes (temporary file,
-// flush, and a move over the old file with write-through, or in place when
-// only the file itself can be written), the bounded read of a profile file,
-// and the questions and folders of the save place. The game's paths are UTF-8
-// and go to the wide (UTF-16) calls; files are opened in binary mode, so no
-// byte of a record is ever translated. file_ops_posix.cpp is the same for
-// POSIX systems.
+// The save files' system calls on Windows: the calls file_ops.h asks of each
+// system, the whole-file write around them (a file with the read-only
+// attribute left alone), the profile file's read, and the questions and
+// folders of the save place. The game's paths are UTF-8 and go to the wide
+// (UTF-16) calls; files are opened in binary mode, so no byte of a record is
+// ever translated; the new file replaces the old one with MoveFileExW, as
+// rename() here does not replace. file_ops_posix.cpp is the same for POSIX
+// systems.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -19,6 +20,7 @@
 #include <climits>
 #include <optional>
 
+#include "saves/file_ops.h"
 #include "saves/file_write.h"
 #include "saves/profile_file.h"
 #include "saves/save_place.h"
@@ -90,54 +92,37 @@ DWORD AttributesOf(const std::string& path) {
   return attributes;
 }
 
-// Removes the temporary file unless the write got as far as moving it.
-class TempFileGuard {
- public:
-  explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
-  TempFileGuard(const TempFileGuard&) = delete;
-  TempFileGuard& operator=(const TempFileGuard&) = delete;
-  ~TempFileGuard() {
-    if (path_.empty()) return;
-    if (const std::optional<std::wstring> wide = Wide(path_)) DeleteFileW(wide->c_str());
-  }
-  void Release() { path_.clear(); }
-
- private:
-  std::string path_;
-};
-
-bool Fail(std::string* whyNot, std::string reason) {
-  if (whyNot != nullptr) *whyNot = std::move(reason);
-  return false;
-}
-
-// Over the old bytes, then cut to length and flushed.
-bool WriteInPlace(const std::string& target, std::string_view bytes, std::string* whyNot,
-                  const FileWriteOps& ops) {
-  const int fd = OpenFile(target, _O_WRONLY);
-  if (fd < 0) {
-    const int error = errno;
-    return Fail(whyNot, "cannot open the file for writing (" + ErrnoText(error) + ")");
-  }
-  FileDescriptor descriptor(fd);
-  int error = 0;
-  if (!WriteAllBytes(ops, fd, bytes, error)) {
-    return Fail(whyNot, "cannot write the file in place (" + ErrnoText(error) + ")");
-  }
-  if ((error = _chsize_s(fd, static_cast<long long>(bytes.size()))) != 0) {
-    return Fail(whyNot, "cannot cut the file to its new length (" + ErrnoText(error) + ")");
-  }
-  if (ops.fsync(fd) != 0) {
-    error = errno;
-    return Fail(whyNot, "cannot sync the file (" + ErrnoText(error) + ")");
-  }
-  if ((error = descriptor.Close()) != 0) {
-    return Fail(whyNot, "cannot close the file (" + ErrnoText(error) + ")");
-  }
-  return true;
-}
-
 }  // namespace
+
+namespace file_ops {
+
+int CreateNew(const std::string& path) {
+  return OpenFile(path, _O_WRONLY | _O_CREAT | _O_EXCL);
+}
+
+int OpenExisting(const std::string& path) {
+  return OpenFile(path, _O_WRONLY);
+}
+
+int CutTo(int fd, std::size_t size) {
+  return _chsize_s(fd, static_cast<long long>(size));
+}
+
+ssize_t ReadSome(int fd, void* buffer, std::size_t size) {
+  return _read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+}
+
+void RemoveQuietly(const std::string& path) {
+  if (const std::optional<std::wstring> wide = Wide(path)) DeleteFileW(wide->c_str());
+}
+
+unsigned long ProcessNumber() {
+  return GetCurrentProcessId();
+}
+
+}  // namespace file_ops
+
+using file_ops::Fail;
 
 ssize_t SystemWrite(int fd, const void* data, std::size_t size) {
   // _write takes an unsigned count and returns an int: big writes go in parts.
@@ -185,43 +170,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return Fail(whyNot, "the file is read-only");
   }
-
-  // The temporary file lives beside the target, so the move stays within one
-  // volume and replaces the old file in one step.
-  std::string tempPath;
-  int fd = -1;
-  int error = 0;
-  const std::string stem = path + ".tmp-" + std::to_string(GetCurrentProcessId());
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tempPath = attempt == 0 ? stem : stem + "." + std::to_string(attempt);
-    fd = OpenFile(tempPath, _O_WRONLY | _O_CREAT | _O_EXCL);
-    if (fd < 0 && (error = errno) != EEXIST) break;
-  }
-  if (fd < 0) {
-    // A folder the player may not write to, holding a file they may.
-    if (exists && error == EACCES) return WriteInPlace(path, bytes, whyNot, ops);
-    return Fail(whyNot,
-                "cannot create the temporary file " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  // Windows deletes no open file: the guard goes after the file is closed.
-  TempFileGuard removeTemp(tempPath);
-  FileDescriptor descriptor(fd);
-  if (!WriteAllBytes(ops, fd, bytes, error)) {
-    return Fail(whyNot, "cannot write " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  if (ops.fsync(fd) != 0) {
-    error = errno;
-    return Fail(whyNot, "cannot sync " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  if ((error = descriptor.Close()) != 0) {
-    return Fail(whyNot, "cannot close " + tempPath + " (" + ErrnoText(error) + ")");
-  }
-  if (ops.rename(tempPath.c_str(), path.c_str()) != 0) {
-    error = errno;
-    return Fail(whyNot, "cannot rename " + tempPath + " over the file (" + ErrnoText(error) + ")");
-  }
-  removeTemp.Release();
-  return true;
+  const file_ops::WriteWay way =
+      file_ops::WriteThroughTemporaryFile(path, bytes, exists, whyNot, ops, [](int) {});
+  return way != file_ops::WriteWay::kFailed;
 }
 
 // ---- Reading a profile file ------------------------------------------------
@@ -257,27 +208,7 @@ ProfileFile ReadProfileFile(const std::string& path) {
     file.error = "not a regular file";
     return file;
   }
-  if (static_cast<unsigned long long>(info.st_size) > kProfileFileMaxBytes) {
-    file.error = "too large (" + std::to_string(info.st_size) + " bytes)";
-    return file;
-  }
-  std::string bytes;
-  char buffer[16384];
-  for (;;) {
-    const int got = _read(fd, buffer, sizeof buffer);
-    if (got < 0) {
-      file.error = ErrnoText(errno);
-      return file;
-    }
-    if (got == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(got));
-    if (bytes.size() > kProfileFileMaxBytes) {
-      file.error = "too large (over " + std::to_string(kProfileFileMaxBytes) + " bytes)";
-      return file;
-    }
-  }
-  file.state = ProfileFile::State::kRead;
-  file.bytes = std::move(bytes);
+  file_ops::ReadBounded(fd, info.st_size, file);
   return file;
 }
 
