@@ -31,6 +31,7 @@ base=(
 # The Windows build: the mingw-w64 cross compiler, wine to run its programs,
 # NSIS for the installer; dpkg-source and Debian's archive key fetch and unpack
 # Debian's own SDL2 source, which is cross-built once (scripts/windows-deps.sh).
+# shellcheck disable=SC2034  # read below as "group_$name"
 group_windows=(
   g++-mingw-w64-x86-64-posix wine64 nsis dpkg-dev debian-archive-keyring
 )
