@@ -6,8 +6,8 @@
 #   tests/windows/run_under_wine.sh PREFIX PROGRAM.exe [ARGS...]
 #
 # The prefix is made on first use (some seconds). A wine server that stays
-# 60 s after the last program makes each later run start in a few hundredths
-# of a second. The program's exit status is passed through.
+# 60 s after the last program makes each later run start in a fraction of a
+# second. The program's exit status is passed through.
 #
 # Anything that is not a Windows program is refused with status 125: wine
 # gives status 0 for a Linux program without running it, so a host tool that
@@ -38,17 +38,19 @@ export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
 # No offer to install .NET or a browser engine, no menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-# wine's helper processes inherit open files: the server and the prefix's
-# first start get none of ours (not even the lock), or whoever reads this
+# wine's helper processes inherit open files, and the first program a new
+# wine server runs starts wine's services: so the services start here, from
+# wineboot, with none of our files (not even the lock), or whoever reads the
 # program's output through a pipe, or waits for the lock, would wait for them
-# to go. One test at a time makes the prefix.
+# to go. The server stays 60 s after the last program ("-p60": with a blank,
+# "-p 60" would mean for ever); a second one for the prefix is refused with
+# status 2. One test at a time makes the prefix.
 mkdir -p "$(dirname "$prefix")"
 (
   flock 9
-  "$wineserver" -p 60 </dev/null >/dev/null 2>&1 9>&- || true  # already running is fine
-  if [[ ! -f "$prefix/system.reg" ]]; then
-    "$wine" wineboot --init </dev/null >/dev/null 2>&1 9>&- ||
-      { echo "run_under_wine.sh: cannot make the wine prefix $prefix" >&2; exit 1; }
+  if "$wineserver" -p60 </dev/null >/dev/null 2>&1 9>&- || [[ ! -f "$prefix/system.reg" ]]; then
+    "$wine" wineboot </dev/null >/dev/null 2>&1 9>&- ||
+      { echo "run_under_wine.sh: cannot start wine in $prefix" >&2; exit 1; }
   fi
 ) 9>"$prefix.lock"
 exec "$wine" "$program" "$@"
