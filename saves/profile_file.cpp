@@ -1,13 +1,8 @@
 // The profile file layer: parsing and editing the bytes of an INI file, and
-// reading it from disk and writing it back whole (file_write.h).
+// writing it back whole (file_write.h). Reading it from disk is a system call
+// matter: file_ops_posix.cpp, file_ops_windows.cpp.
 #include "saves/profile_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
 #include <vector>
 
 #include "saves/plain_text.h"
@@ -212,60 +207,6 @@ std::string SetProfileEntry(std::string_view bytes, std::string_view section, st
   out.append(entry).append(newline);
   out.append(bytes.substr(anchor.end));
   return out;
-}
-
-ProfileFile ReadProfileFile(const std::string& path) {
-  ProfileFile file;
-  // O_NONBLOCK keeps a pipe put in the file's place from hanging the start.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    const int error = errno;
-    if (error == ENOENT) {
-      file.state = ProfileFile::State::kMissing;
-    } else {
-      file.state = ProfileFile::State::kUnreadable;
-      file.error = ErrnoText(error);
-    }
-    return file;
-  }
-  FileDescriptor guard(fd);
-  file.state = ProfileFile::State::kUnreadable;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    file.error = ErrnoText(errno);
-    return file;
-  }
-  if (S_ISDIR(info.st_mode)) {
-    file.error = ErrnoText(EISDIR);
-    return file;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    file.error = "not a regular file";
-    return file;
-  }
-  if (static_cast<unsigned long long>(info.st_size) > kProfileFileMaxBytes) {
-    file.error = "too large (" + std::to_string(info.st_size) + " bytes)";
-    return file;
-  }
-  std::string bytes;
-  char buffer[16384];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      file.error = ErrnoText(errno);
-      return file;
-    }
-    if (got == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(got));
-    if (bytes.size() > kProfileFileMaxBytes) {
-      file.error = "too large (over " + std::to_string(kProfileFileMaxBytes) + " bytes)";
-      return file;
-    }
-  }
-  file.state = ProfileFile::State::kRead;
-  file.bytes = std::move(bytes);
-  return file;
 }
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,

@@ -1,10 +1,8 @@
-// The choice of the place for the saved files, and its folder's creation.
+// The choice of the place for the saved files. The file system's answers and
+// the folder's creation are system calls: file_ops_posix.cpp,
+// file_ops_windows.cpp.
 #include "saves/save_place.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 
 #include "saves/file_write.h"
@@ -56,34 +54,6 @@ Verdict Judge(const std::string& path, const SaveProbe& probe, bool makeFolders)
 
 }  // namespace
 
-SaveProbe RealSaveProbe() {
-  SaveProbe probe;
-  probe.access = [](const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-      return errno == ENOENT || errno == ENOTDIR ? PathAccess::kMissing : PathAccess::kReadOnly;
-    }
-    if (S_ISDIR(info.st_mode)) {
-      return ::access(path.c_str(), W_OK | X_OK) == 0 ? PathAccess::kWritable
-                                                      : PathAccess::kReadOnly;
-    }
-    if (S_ISREG(info.st_mode) && (info.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0) {
-      return PathAccess::kWritable;
-    }
-    return PathAccess::kReadOnly;
-  };
-  probe.resolve = [](const std::string& path) -> std::optional<std::string> {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return std::nullopt;
-    std::string result = resolved;
-    std::free(resolved);
-    return result;
-  };
-  return probe;
-}
-
 SaveEnvironment ProcessSaveEnvironment() {
   SaveEnvironment environment;
   if (const char* value = std::getenv("XDG_DATA_HOME")) environment.xdgDataHome = value;
@@ -126,29 +96,6 @@ SavePlace ChooseSavePlace(const std::string& appDir, const SaveEnvironment& envi
   place.directory = dataDir;
   place.why = "in the player's data folder, as " + besideWhy;
   return place;
-}
-
-bool MakeSaveDirectory(const SavePlace& place, std::string* whyNot) {
-  if (place.directory.empty()) {
-    if (whyNot != nullptr) *whyNot = "no place to save to";
-    return false;
-  }
-  // Each missing folder from the top down; those made here are the player's own.
-  for (std::size_t slash = place.directory.find('/', 1); slash != std::string::npos;
-       slash = place.directory.find('/', slash + 1)) {
-    const std::string folder = place.directory.substr(0, slash);
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-      const int error = errno;
-      if (whyNot != nullptr) *whyNot = "cannot create " + folder + " (" + ErrnoText(error) + ")";
-      return false;
-    }
-  }
-  struct stat info {};
-  if (::stat(place.directory.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-    if (whyNot != nullptr) *whyNot = place.directory + " is not a folder";
-    return false;
-  }
-  return true;
 }
 
 std::string DescribeSavePlace(const SavePlace& place) {

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# The one list of the Debian packages that building, running, testing and
-# packaging the game need. Installs only those that are missing, so it is cheap
-# to run before every build.
+# The Debian packages that building, running, testing and packaging the game
+# need: a base list for every target, plus named groups that only some targets
+# ask for (the Makefile passes them). Installs only those that are missing, so
+# it is cheap to run before every build.
+#
+#   scripts/install-deps.sh               the base list
+#   scripts/install-deps.sh windows ...   the base list and the named groups
 set -euo pipefail
 
-packages=(
+base=(
   cmake make g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libx11-dev libcli11-dev libpng-dev
@@ -23,6 +27,25 @@ packages=(
   # driver (playwright-core), and Chromium to run the page headless.
   emscripten nodejs npm chromium
 )
+
+# The Windows build: the mingw-w64 cross compiler, wine to run its programs,
+# NSIS for the installer; dpkg-source and Debian's archive key fetch and unpack
+# Debian's own SDL2 source, which is cross-built once (scripts/windows-deps.sh).
+# shellcheck disable=SC2034  # read below as "group_$name"
+group_windows=(
+  g++-mingw-w64-x86-64-posix wine64 nsis dpkg-dev debian-archive-keyring
+)
+
+packages=("${base[@]}")
+for group in "$@"; do
+  if [[ ! "$group" =~ ^[a-z0-9_]+$ ]] || ! declare -p "group_${group}" >/dev/null 2>&1; then
+    known=$(compgen -A variable group_ | sed 's/^group_//' | tr '\n' ' ')
+    echo "error: install-deps.sh: unknown package group '${group}' (known: ${known% })" >&2
+    exit 2
+  fi
+  list="group_${group}[@]"
+  packages+=("${!list}")
+done
 
 # One dpkg-query for the whole list (one per package costs seconds on every
 # make); it fails for packages it has never heard of, which are missing too.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <sstream>
 
@@ -68,6 +69,7 @@ std::vector<KeyEvent> ParseKeyScript(std::istream& in, const std::string& name) 
 }
 
 std::vector<KeyEvent> LoadKeyScript(const std::string& path) {
+  if (path == "-") return ParseKeyScript(std::cin, "standard input");
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) {
     throw UsageError(path + ": is a directory, not a key script");

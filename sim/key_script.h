@@ -22,7 +22,9 @@ struct KeyEvent {
 // Throws UsageError on the first malformed line.
 std::vector<KeyEvent> ParseKeyScript(std::istream& in, const std::string& name);
 
-// Opens and parses a script file; an unreadable file is a UsageError too.
+// Opens and parses a script file, or standard input for "-" (on every
+// system: there is no /dev/stdin on Windows); an unreadable file is a
+// UsageError too.
 std::vector<KeyEvent> LoadKeyScript(const std::string& path);
 
 }  // namespace voltaro::sim

@@ -3,6 +3,11 @@
 // ran (a replay ended as recorded), 1 when the game stopped on a run-time
 // error, 2 for a bad command line, key script or replay file, 3 when a
 // replay did not end as recorded.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -28,6 +33,15 @@ void Report(const std::string& message) {
   std::fprintf(stderr, "voltaro5-sim: %s\n", message.c_str());
 }
 
+// Windows turns line ends on the standard streams into CR LF, and stops
+// reading at a Ctrl-Z, unless told not to: a trace or a key script passed
+// through them keeps every byte, as on every other system.
+void KeepEveryByte([[maybe_unused]] std::FILE* stream) {
+#ifdef _WIN32
+  _setmode(_fileno(stream), _O_BINARY);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -42,6 +56,7 @@ int main(int argc, char** argv) {
       std::fputs(UsageText().c_str(), stdout);
       return 0;
     }
+    if (options.inputPath == "-") KeepEveryByte(stdin);
     if (!options.inputPath.empty()) script = LoadKeyScript(options.inputPath);
     if (!options.replayPath.empty()) {
       std::string whyNot;
@@ -56,6 +71,7 @@ int main(int argc, char** argv) {
   std::FILE* trace = nullptr;
   static char traceBuffer[1 << 16];
   if (options.tracePath == "-") {
+    KeepEveryByte(stdout);
     trace = stdout;
   } else if (!options.tracePath.empty()) {
     trace = std::fopen(options.tracePath.c_str(), "wb");

@@ -38,7 +38,7 @@ std::uint64_t ParseUnsigned(std::string_view text, std::uint64_t lo, std::uint64
 }
 
 std::string UsageText() {
-  return "usage: voltaro5-sim [--seed N] [--input FILE] [--bot SEED] [--pilot SEED] [--games N]\n"
+  return "usage: voltaro5-sim [--seed N] [--input FILE|-] [--bot SEED] [--pilot SEED] [--games N]\n"
          "                    [--max-frames N] [--trace FILE|-] [--shots DIR [--every K]]\n"
          "                    [--render] [--help]\n"
          "       voltaro5-sim --replay FILE [--trace FILE|-] [--shots DIR [--every K]] [--render]\n"
@@ -47,7 +47,8 @@ std::string UsageText() {
          "or replays a recorded game and checks that it ends as recorded.\n"
          "\n"
          "  --seed N        seed of the game's random source (default 1)\n"
-         "  --input FILE    key script: 'TICK down|up CODE' per line, # comments\n"
+         "  --input FILE    key script: 'TICK down|up CODE' per line, # comments;\n"
+         "                  '-' reads it from standard input\n"
          "  --bot SEED      random presses and releases of the game's keys\n"
          "  --pilot SEED    a player that steers, jumps and fires with some sense\n"
          "  --games N       games one after the other (default 1)\n"

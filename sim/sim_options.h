@@ -20,7 +20,7 @@ class UsageError : public std::runtime_error {
 
 struct Options {
   std::uint64_t seed = 1;
-  std::string inputPath;   // empty: no key script
+  std::string inputPath;   // empty: no key script; "-": standard input
   std::string replayPath;  // empty: play, do not replay
   std::optional<std::uint64_t> botSeed;
   std::optional<std::uint64_t> pilotSeed;
