@@ -42,11 +42,11 @@ value-cut-long | saves/profile_file.h | kProfileValueMax = 1023 | kProfileValueM
 bounce-in-single | game/car.cpp | static_cast<float>(-static_cast<double>(vx) * kWallBounce) | -vx * static_cast<float>(kWallBounce)
 fast-fall-strict | game/car.cpp | game.CarVY >= kFastFall | game.CarVY > kFastFall
 car-marker-bound | gfx/frame_drawing.cpp | game.CarY >= kCarAboveTop | game.CarY > kCarAboveTop
-sync-dropped | saves/file_write.cpp | if (ops.fsync(fd) != 0) {\n    error = errno;\n    return Fail(whyNot, "cannot sync " + tempPath | if (false) {\n    error = errno;\n    return Fail(whyNot, "cannot sync " + tempPath
+sync-dropped | saves/file_ops.cpp | } else if (ops.fsync(fd) != 0) {\n    error = errno;\n    reason = "cannot sync " + tempPath; | } else if (false) {\n    error = errno;\n    reason = "cannot sync " + tempPath;
 landing-stops-scan | game/car.cpp | game.RidePlate = static_cast<std::int16_t>(i);\n | game.RidePlate = static_cast<std::int16_t>(i);\n      return;\n
 pass-up-window | game/car.cpp | -5 < game.CarVY | -5 <= game.CarVY
 hp-line | gfx/frame_drawing.cpp | kHpLineFromBottom = 30 | kHpLineFromBottom = 29
-temp-file-kept | saves/file_write.cpp | if (!path_.empty()) ::unlink(path_.c_str()); | if (path_.empty()) ::unlink(path_.c_str());
+temp-file-kept | saves/file_ops.cpp | if (!path_.empty()) RemoveQuietly(path_); | if (path_.empty()) RemoveQuietly(path_);
 coin-right-edge | game/coins.cpp | return -kCarW < dx && dx < kCoinW | return -kCarW < dx && dx <= kCoinW
 coin-top-edge | game/coins.cpp | && -kCarH < dy && dy < kCoinH; | && -kCarH <= dy && dy < kCoinH;
 full-health | gfx/frame_drawing.cpp | kFullHealth = 3 | kFullHealth = 4

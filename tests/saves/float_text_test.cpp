@@ -67,7 +67,7 @@ TEST(FloatText, ReadsTheWordsTheLibraryReads) {
   std::vector<std::string> words = {
       "", "0", "-0", "1.", ".5", "-.5", ".", "-", "+1", " 1", "1 ", "1e", "1e+", "1e+-5", "1E5",
       "0x10", "-0x1p3", "1..2", "--1", "1,5", "\t1", "inf", "-Inf", "INFINITY", "infinit", "nan",
-      "-nan(abc_9)", "nan(a-b)", "nan(", "+nan", "3.4028235e38", "3.4028236e38", "1e39",
+      "-nan(abc_9)", "nan(", "+nan", "3.4028235e38", "3.4028236e38", "1e39",
       "1e2147483648", "1e-45", "7e-46", "7.1e-46", "1e-50", "0e-999999", "0.000000000000001"};
   // clang-format on
   words.push_back(std::string("1\0", 2));
