@@ -3,13 +3,10 @@
 // driver, and key and window events pushed into the queue. What the key gate
 // then does with them is its own test's (tests/scenes/key_gate_test.cpp).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -18,6 +15,7 @@
 #include "desktop/pad_input.h"
 #include "desktop/sdl_shell.h"
 #include "game/keys.h"
+#include "tests/support/temp_folder.h"
 
 namespace voltaro {
 namespace {
@@ -171,16 +169,13 @@ TEST_F(ShellTest, PadsPluggedInDuringTheGameWorkAndUnpluggingOrFocusLossReleases
 }
 
 TEST_F(ShellTest, MappingFilesAreLoadedWhereTheyAreAndABrokenOneWarns) {
-  char made[] = "/tmp/voltaro5-pads-XXXXXX";
-  ASSERT_NE(mkdtemp(made), nullptr);
-  const std::string dir = std::string(made) + "/";
+  const testing::TempFolder folder;
+  const std::string dir = folder.path().string() + "/", broken = dir + "broken/";
   const char* guid = "03000000aa0000000b00000000000000";
-  std::ofstream(dir + "gamecontrollerdb.txt")
-      << "# pads of our own\n"
-      << guid << ",Our Test Pad,a:b0,b:b1,x:b2,y:b3,start:b7,platform:Linux,\n";
-  const std::string broken = dir + "broken/";
-  ASSERT_EQ(mkdir(broken.c_str(), 0700), 0);
-  ASSERT_EQ(mkdir((broken + "gamecontrollerdb.txt").c_str(), 0700), 0);  // not a file
+  testing::WriteWholeFile(folder / "gamecontrollerdb.txt",
+                          "# pads of our own\n" + std::string(guid) +
+                              ",Our Test Pad,a:b0,b:b1,x:b2,y:b3,start:b7,platform:Linux,\n");
+  std::filesystem::create_directories(broken + "gamecontrollerdb.txt");  // not a file
   std::ostringstream warnings;
   LoadControllerMappings({dir + "none/", dir, broken}, warnings);
   char* mapping = SDL_GameControllerMappingForGUID(SDL_JoystickGetGUIDFromString(guid));
@@ -189,10 +184,6 @@ TEST_F(ShellTest, MappingFilesAreLoadedWhereTheyAreAndABrokenOneWarns) {
   SDL_free(mapping);
   EXPECT_EQ(warnings.str().rfind("voltaro5: warning: " + broken + "gamecontrollerdb.txt: ", 0), 0u)
       << warnings.str();
-  std::remove((dir + "gamecontrollerdb.txt").c_str());
-  rmdir((broken + "gamecontrollerdb.txt").c_str());
-  rmdir(broken.c_str());
-  rmdir(made);
 }
 
 TEST_F(ShellTest, KeysRepeatsAndCompositionsReachTheGameButNotTheWindowsKeys) {

@@ -27,50 +27,41 @@ TEST(Jump, RisesAHundredSeventyFivePixelsAndAHalf) {
   EXPECT_EQ(game.CarVY, 0.5f);
 }
 
-struct LandingCase {
-  const char* name;
-  float carY, carVY;     // before the phase: the move uses carVY, then gravity adds 0.5
-  float plateX, plateY;  // the plate phase is not run; the car is at x = 100
-  bool lands;
-};
-// Test names and failure messages show the case's name, not its bytes.
-void PrintTo(const LandingCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class Landing : public ::testing::TestWithParam<LandingCase> {};
-
-TEST_P(Landing, UsesFastOrSlowWindowAndStrictCentre) {
-  const LandingCase& c = GetParam();
-  GameState game = OpenShaft();
-  game.CarX = 100;
-  game.CarY = c.carY;
-  game.CarVY = c.carVY;
-  game.Plates[4] = {c.plateX, c.plateY};
-  CarPhase(game);
-  EXPECT_EQ(game.OnPlate, c.lands);
-  if (c.lands) {
-    EXPECT_EQ(game.CarY, c.plateY - 16);
-    EXPECT_EQ(game.RidePlate, 4);
+TEST(Landing, UsesFastOrSlowWindowAndStrictCentre) {
+  struct Case {
+    const char* name;
+    float carY, carVY;     // before the phase: the move uses carVY, then gravity adds 0.5
+    float plateX, plateY;  // the plate phase is not run; the car is at x = 100
+    bool lands;
+  };
+  // After the move CarY = carY + carVY and dy = plateY - CarY.
+  const Case cases[] = {{"fast, top inside the band", 100, 3, 100, 93.5f, true},   // dy -9.5
+                        {"fast, top at the band's edge", 100, 3, 100, 93, false},  // dy -10
+                        {"fast, bottom edge", 100, 3, 100, 119, false},            // dy 16
+                        {"fast from 3", 100, 2.5f, 100, 110, true},                // dy 7.5
+                        {"slow, at the half", 100, 2, 100, 110, false},            // dy 8
+                        {"slow, lower half", 100, 2, 100, 110.5f, true},           // dy 8.5
+                        {"stopped car", 100, -0.5f, 100, 108, false},
+                        {"wholly above the top", -30, 14, 100, -6, false},    // CarY -16
+                        {"just below the top", -30, 14.5f, 100, -6, true},    // CarY -15.5
+                        {"centre at the left end", 100, 5, 117, 110, false},  // dx 17
+                        {"centre inside", 100, 5, 116.5f, 110, true},
+                        {"centre at the right end", 100, 5, 37, 110, false}};  // dx -63
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GameState game = OpenShaft();
+    game.CarX = 100;
+    game.CarY = c.carY;
+    game.CarVY = c.carVY;
+    game.Plates[4] = {c.plateX, c.plateY};
+    CarPhase(game);
+    EXPECT_EQ(game.OnPlate, c.lands);
+    if (c.lands) {
+      EXPECT_EQ(game.CarY, c.plateY - 16);
+      EXPECT_EQ(game.RidePlate, 4);
+    }
   }
 }
-
-// After the move CarY = carY + carVY and dy = plateY - CarY.
-INSTANTIATE_TEST_SUITE_P(
-    Car, Landing,
-    ::testing::Values(LandingCase{"FastTopInsideBand", 100, 3, 100, 93.5f, true},  // dy -9.5
-                      LandingCase{"FastTopAtBandEdge", 100, 3, 100, 93, false},    // dy -10
-                      LandingCase{"FastBottomEdge", 100, 3, 100, 119, false},      // dy 16
-                      LandingCase{"FastFromThree", 100, 2.5f, 100, 110, true},     // dy 7.5
-                      LandingCase{"SlowAtHalf", 100, 2, 100, 110, false},          // dy 8
-                      LandingCase{"SlowLowerHalf", 100, 2, 100, 110.5f, true},     // dy 8.5
-                      LandingCase{"StoppedCar", 100, -0.5f, 100, 108, false},
-                      LandingCase{"WhollyAboveTop", -30, 14, 100, -6, false},   // CarY -16
-                      LandingCase{"JustBelowTop", -30, 14.5f, 100, -6, true},   // CarY -15.5
-                      LandingCase{"CentreAtLeftEnd", 100, 5, 117, 110, false},  // dx 17
-                      LandingCase{"CentreInside", 100, 5, 116.5f, 110, true},
-                      LandingCase{"CentreAtRightEnd", 100, 5, 37, 110, false}),  // dx -63
-    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Landing, TheScanGoesOnSoALaterPlateThatStillFitsWins) {
   GameState game = OpenShaft();

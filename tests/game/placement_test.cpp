@@ -36,38 +36,28 @@ TEST(PlatePlacement, FloorsExactProductsOverTheWholeRange) {
   EXPECT_EQ(platform.Pumps(), 3);  // one pump per attempt
 }
 
-struct SpacingCase {
-  const char* name;
-  float otherX, otherY;  // the plate already there
-  int spotX, spotY;      // the first spot drawn (Y = -spotY)
-  bool free;
-};
-void PrintTo(const SpacingCase& c, std::ostream* os) {
-  *os << c.name;
+TEST(Spacing, SpotIsTakenOnlyWhenCloseOnBothAxes) {
+  struct Case {
+    const char* name;
+    float otherX, otherY;  // the plate already there
+    int spotX, spotY;      // the first spot drawn (Y = -spotY)
+    bool free;
+  };
+  for (const Case& c :
+       {Case{"exactly 80 right", 80, -300, 0, 300, true}, Case{"79 right", 79, -300, 0, 300, false},
+        Case{"exactly 80 left", 20, -300, 100, 300, true},
+        Case{"exactly 100 below", 50, -200, 50, 300, true},
+        Case{"99.5 below", 50, -200.5f, 50, 300, false},
+        Case{"exactly 100 above", 50, -400, 50, 300, true}}) {
+    GameState game = OpenShaft();
+    for (Plate& p : game.Plates) p = {0, 5000};
+    game.Plates[7] = {c.otherX, c.otherY};
+    HeadlessPlatform platform = ScriptedPlatform(
+        {DrawFor(c.spotX, 170), DrawFor(c.spotY, 600), DrawFor(160, 170), DrawFor(0, 600)});
+    SetPlate(game, platform, 2);
+    EXPECT_EQ(platform.DrawCount(), c.free ? 2 : 4) << c.name;
+  }
 }
-
-class Spacing : public ::testing::TestWithParam<SpacingCase> {};
-
-TEST_P(Spacing, SpotIsTakenOnlyWhenCloseOnBothAxes) {
-  const SpacingCase& c = GetParam();
-  GameState game = OpenShaft();
-  for (Plate& p : game.Plates) p = {0, 5000};
-  game.Plates[7] = {c.otherX, c.otherY};
-  HeadlessPlatform platform = ScriptedPlatform(
-      {DrawFor(c.spotX, 170), DrawFor(c.spotY, 600), DrawFor(160, 170), DrawFor(0, 600)});
-  SetPlate(game, platform, 2);
-  EXPECT_EQ(platform.DrawCount(), c.free ? 2 : 4);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Plates, Spacing,
-    ::testing::Values(SpacingCase{"ExactlyEightyRight", 80, -300, 0, 300, true},
-                      SpacingCase{"SeventyNineRight", 79, -300, 0, 300, false},
-                      SpacingCase{"ExactlyEightyLeft", 20, -300, 100, 300, true},
-                      SpacingCase{"ExactlyHundredBelow", 50, -200, 50, 300, true},
-                      SpacingCase{"NinetyNineAndHalfBelow", 50, -200.5f, 50, 300, false},
-                      SpacingCase{"ExactlyHundredAbove", 50, -400, 50, 300, true}),
-    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(PlatePhase, PlateIsPlacedAgainOnlyStrictlyPastTheLimit) {
   for (const auto& [startY, placed] : {std::pair{407.5f, false}, std::pair{408.0f, true}}) {
@@ -164,19 +154,6 @@ TEST(CoinPhase, CarCollectsOnlyInsideTheOpenRectangle) {
     EXPECT_EQ(game.Score, taken ? 100 : 0) << dx << "," << dy;
     EXPECT_EQ(platform.DrawCount(), taken ? 2 : 0) << dx << "," << dy;
   }
-}
-
-TEST(CoinPhase, TakenCoinIsPlacedAgainInTheSameFrameAndCountsOnce) {
-  GameState game = OpenShaft();
-  game.CarX = 100;
-  game.CarY = 100;
-  game.Coins[1] = {110, 97.5f};
-  HeadlessPlatform platform = ScriptedPlatform({DrawFor(50, 240), DrawFor(300, 600)});
-  CoinPhase(game, platform);
-  EXPECT_EQ(game.Coins[1].X, 50.0f);
-  EXPECT_EQ(game.Coins[1].Y, -300.0f);
-  CoinPhase(game, platform);
-  EXPECT_EQ(game.Score, 100);
 }
 
 }  // namespace
