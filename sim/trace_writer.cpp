@@ -3,6 +3,8 @@
 // goes out in one write.
 #include "sim/trace_writer.h"
 
+#include <type_traits>
+
 #include "sim/json_text.h"
 
 namespace voltaro::sim {
@@ -24,11 +26,23 @@ char* PutArray(char* out, const std::array<T, N>& items, Fn putItem) {
   return out;
 }
 
+// A key (with the punctuation before it) and its value.
+template <std::size_t N>
+char* Put(char* out, const char (&key)[N], float value) {
+  return PutFloat(PutText(out, key), value);
+}
+template <std::size_t N>
+char* Put(char* out, const char (&key)[N], bool value) {
+  return PutBool(PutText(out, key), value);
+}
+template <std::size_t N, typename Int>
+requires std::is_integral_v<Int>
+char* Put(char* out, const char (&key)[N], Int value) {
+  return PutInt(PutText(out, key), static_cast<std::int64_t>(value));
+}
+
 char* PutXY(char* out, float x, float y) {
-  out = PutText(out, "{\"x\":");
-  out = PutFloat(out, x);
-  out = PutText(out, ",\"y\":");
-  return PutFloat(out, y);
+  return Put(Put(out, "{\"x\":", x), ",\"y\":", y);
 }
 
 }  // namespace
@@ -41,14 +55,10 @@ std::size_t TraceLineBound(const TraceLine& line) {
 }
 
 char* PutTraceLine(char* out, const TraceLine& line, const GameState& game) {
-  out = PutText(out, "{\"game\":");
-  out = PutInt(out, line.game);
-  out = PutText(out, ",\"frame\":");
-  out = PutInt(out, line.frame);
-  out = PutText(out, ",\"tick\":");
-  out = PutInt(out, static_cast<std::int64_t>(line.tick));
-  out = PutText(out, ",\"mode\":");
-  out = PutInt(out, game.GameMode);
+  out = Put(out, "{\"game\":", line.game);
+  out = Put(out, ",\"frame\":", line.frame);
+  out = Put(out, ",\"tick\":", static_cast<std::int64_t>(line.tick));
+  out = Put(out, ",\"mode\":", game.GameMode);
   out = PutText(out, ",\"end\":");
   if (line.end == nullptr) {
     out = PutText(out, "null");
@@ -80,57 +90,37 @@ char* PutTraceLine(char* out, const TraceLine& line, const GameState& game) {
       out = PutFloat(out, draw);
     }
   }
-  out = PutText(out, "],\"score\":");
-  out = PutInt(out, game.Score);
-  out = PutText(out, ",\"hits\":");
-  out = PutInt(out, game.HitCount);
+  out = Put(out, "],\"score\":", game.Score);
+  out = Put(out, ",\"hits\":", game.HitCount);
 
-  out = PutText(out, ",\"car\":{\"x\":");
-  out = PutFloat(out, game.CarX);
-  out = PutText(out, ",\"y\":");
-  out = PutFloat(out, game.CarY);
-  out = PutText(out, ",\"vx\":");
-  out = PutFloat(out, game.CarVX);
-  out = PutText(out, ",\"vy\":");
-  out = PutFloat(out, game.CarVY);
-  out = PutText(out, ",\"onPlate\":");
-  out = PutBool(out, game.OnPlate);
-  out = PutText(out, ",\"ridePlate\":");
-  out = PutInt(out, game.RidePlate);
-  out = PutText(out, ",\"moveKey\":");
-  out = PutInt(out, game.MoveKey);
+  out = Put(out, ",\"car\":{\"x\":", game.CarX);
+  out = Put(out, ",\"y\":", game.CarY);
+  out = Put(out, ",\"vx\":", game.CarVX);
+  out = Put(out, ",\"vy\":", game.CarVY);
+  out = Put(out, ",\"onPlate\":", game.OnPlate);
+  out = Put(out, ",\"ridePlate\":", game.RidePlate);
+  out = Put(out, ",\"moveKey\":", game.MoveKey);
 
-  out = PutText(out, "},\"plates\":");
-  out = PutArray(out, game.Plates, [](char* o, const Plate& p) {
-    o = PutXY(o, p.X, p.Y);
+  // Plates and coins are a position and nothing more.
+  const auto putPlace = [](char* o, const auto& thing) {
+    o = PutXY(o, thing.X, thing.Y);
     *o++ = '}';
     return o;
-  });
+  };
+  out = PutText(out, "},\"plates\":");
+  out = PutArray(out, game.Plates, putPlace);
   out = PutText(out, ",\"enemies\":");
   out = PutArray(out, game.Enemies, [](char* o, const Enemy& e) {
-    o = PutXY(o, e.X, e.Y);
-    o = PutText(o, ",\"goLeft\":");
-    o = PutBool(o, e.GoLeft);
-    o = PutText(o, ",\"plateNo\":");
-    o = PutInt(o, e.PlateNo);
-    o = PutText(o, ",\"alive\":");
-    o = PutBool(o, e.Alive);
+    o = Put(Put(PutXY(o, e.X, e.Y), ",\"goLeft\":", e.GoLeft), ",\"plateNo\":", e.PlateNo);
+    o = Put(o, ",\"alive\":", e.Alive);
     *o++ = '}';
     return o;
   });
   out = PutText(out, ",\"coins\":");
-  out = PutArray(out, game.Coins, [](char* o, const Coin& c) {
-    o = PutXY(o, c.X, c.Y);
-    *o++ = '}';
-    return o;
-  });
+  out = PutArray(out, game.Coins, putPlace);
   out = PutText(out, ",\"bullets\":");
   out = PutArray(out, game.Bullets, [](char* o, const Bullet& b) {
-    o = PutXY(o, b.X, b.Y);
-    o = PutText(o, ",\"kind\":");
-    o = PutInt(o, b.Kind);
-    o = PutText(o, ",\"flying\":");
-    o = PutBool(o, b.Flying);
+    o = Put(Put(PutXY(o, b.X, b.Y), ",\"kind\":", b.Kind), ",\"flying\":", b.Flying);
     *o++ = '}';
     return o;
   });
