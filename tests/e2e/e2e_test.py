@@ -391,9 +391,9 @@ def case_input_method_key(args, x, pictures):
 
 def case_replay_round_trip(args, x, pictures):
     """A game played with keys pressed at random moments is saved as
-    last.v5replay; the simulator replays it to the very score the file stores,
-    and the window's replay shows the game-over screen with that score and
-    writes nothing."""
+    last.v5replay; the simulator replays it to the very score the game-over
+    screen showed, and the window's replay shows that screen again and writes
+    nothing."""
     rnd = random.Random(2026)
     with Game(x, args.game) as game:
         game.find_window()
@@ -410,8 +410,6 @@ def case_replay_round_trip(args, x, pictures):
         score, _ = wait_game_over(game, pictures)
         x.run(args.x_client, "close", str(game.window))
         check(game.wait_exit(5.0) == 0, f"closing the game-over screen: {game.stderr_text()}")
-        ini = (game.ini_bytes() or b"").decode()
-        check(ini.splitlines() == INI.format(score).splitlines(), f"the file holds {ini!r}")
         replay = os.path.join(game.dir, "last.v5replay")
         check(open(replay).read().count("\nkey ") > 5, "the keys are in the replay")
         sim = os.path.join(os.path.dirname(os.path.abspath(args.game)), "voltaro5-sim")

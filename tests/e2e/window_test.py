@@ -109,7 +109,8 @@ def close(args, x, game):
 
 def case_window_saved(args, pictures):
     """At close the window's new scale is written into [Window], every other byte
-    of the file kept; a window left as it opened writes nothing."""
+    of the file kept; a window left as it opened writes nothing. (open_size
+    shows that Scale=2 opens 2x.)"""
     ini = (b"; my notes\r\n[VOLTARO ZIP 5]\r\nHighScore=7\r\n\r\n[Window]\r\n"
            b"PauseOnFocusLoss=1\r\nScale=1\r\n\r\n[Other]\r\nScale=1\r\n")
     with XServer("1280x1024") as x:
@@ -128,9 +129,6 @@ def case_window_saved(args, pictures):
             close(args, x, game)
             expected = ini.replace(b"Scale=1\r\n\r\n[Other]", b"Scale=2\r\n\r\n[Other]")
             check(game.ini_bytes() == expected, f"the file holds {game.ini_bytes()!r}")
-        with Game(x, args.game, ini=expected) as game:
-            game.find_window(15.0)
-            wait_scaled_title(game, pictures, (500, 800), 7)
 
 
 def paused_sign(pictures, shot):
