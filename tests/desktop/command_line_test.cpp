@@ -30,6 +30,7 @@ TEST(CommandLine, ExitsOrRunsWithTheRightStatusAndStream) {
       {{"--scale", "0"}, kBadCommandLine, {}, {"--scale", "Usage: voltaro5"}},
       {{"--scale", "17"}, kBadCommandLine, {}, {"--scale"}},
       {{"--scale"}, kBadCommandLine, {}, {"--scale"}},
+      {{"--replay-speed", "0"}, kBadCommandLine, {}, {"--replay-speed"}},
       {{"--replay-speed", "9"}, kBadCommandLine, {}, {"--replay-speed"}},
       {{"--replay-speed", "x"}, kBadCommandLine, {}, {"--replay-speed"}},
   };

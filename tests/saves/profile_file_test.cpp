@@ -137,6 +137,7 @@ TEST(HighScoreFromProfileText, TheStoredScoreOrNoneAndOneWarning) {
        "HighScore value \"2147483648\" is outside -2147483648..2147483647"},
       {"[VOLTARO ZIP 5]\nHighScore=\x1b[2J\x07\n", none,
        "HighScore value \"\\x1b[2J\\x07\" is not a number"},
+      {"[VOLTARO ZIP 5]\nHighScore=a\"\\b\n", none, R"(HighScore value "a\"\\b" is not a number)"},
       {"\177ELF\002\001\000\000\377\376\n=\000"s, none,
        "the file holds binary data and no HighScore entry"}};
   for (const auto& [bytes, score, problem] : cases) {
