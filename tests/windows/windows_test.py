@@ -90,7 +90,9 @@ def case_unit_tests(sims):
     print(out[-3000:])
     check(done.returncode == 0, "the Windows build's tests failed")
     ran = re.search(r"tests passed, 0 tests failed out of (\d+)", out)
-    check(ran and int(ran.group(1)) >= 100, "fewer than 100 tests ran")
+    # Nearly a hundred tests build for Windows (those with a temporary folder
+    # or POSIX calls of their own do not): far fewer means they were lost.
+    check(ran and int(ran.group(1)) >= 80, "fewer than 80 tests ran")
 
 
 def case_traces(sims):
