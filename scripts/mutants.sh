@@ -67,7 +67,7 @@ placement-rounds | game/placement_math.h | return std::floor(static_cast<double>
 play-period | scenes/scenes.h | kPlayPeriodMs = 30 | kPlayPeriodMs = 31
 car-before-plates | game/play_frame.cpp | PlatePhase(game, platform);\n  CarPhase(game); | CarPhase(game);\n  PlatePhase(game, platform);
 hits-before-move | game/play_frame.cpp | BulletPhase(game);\n  BulletHits(game); | BulletHits(game);\n  BulletPhase(game);
-left-key-swapped | desktop/sdl_keys.cpp | case SDLK_LEFT:\n      return kKeyLeft; | case SDLK_LEFT:\n      return kKeyRight;
+down-key-swapped | desktop/sdl_keys.cpp | case SDLK_DOWN:\n      return kKeyDown; | case SDLK_DOWN:\n      return kKeyUp;
 fall-out-at-limit | game/play_frame.cpp | game.CarY > Bound(game.ScreenH, kFallOutBelow) | game.CarY >= Bound(game.ScreenH, kFallOutBelow)
 carry-over-dropped | game/game_ready.cpp | for (std::size_t i = 1; i < N; ++i) | for (std::size_t i = 0; i < N; ++i)
 clock-passed-early | scenes/clock.h | ClockDiff(now, deadline) > 0 | ClockDiff(now, deadline) >= 0

@@ -33,6 +33,7 @@ TEST(KeyBindings, KeysResolveThroughTheBindings) {
       {false, SDLK_d, 0, kKeyD},
       {false, SDLK_RETURN, 0, kKeyEnter}, {false, SDLK_KP_ENTER, 0, kKeyEnter},
       {false, SDLK_a, 0, 65}, {false, SDLK_9, 0, 57}, {false, SDLK_SPACE, 0, 32},
+      {false, SDLK_DOWN, 0, kKeyDown}, {false, SDLK_ESCAPE, 0, kKeyEscape},
       {false, SDLK_F1, 0, 0}, {false, SDLK_LSHIFT, 0, 0},  // no code: never delivered
       // The keys that switch an input method on.
       {false, kp(SDL_SCANCODE_INTERNATIONAL2), 0, kKeyProcess},
