@@ -44,10 +44,14 @@ torture: build
 
 # The browser build: index.html, index.js and index.wasm in build-web/, made
 # with Debian's emscripten (NODE_PATH lets it find Debian's Node modules),
-# optimised for size.
+# optimised for size; with its manifest, service worker and icons, drawn by
+# the host build's icon tool.
 WEB_ENV := NODE_PATH=/usr/share/nodejs
 web: deps
-	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	cmake --preset default >/dev/null
+	cmake --build build --target voltaro5-icon-png -j $(JOBS)
+	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DVOLTARO5_ICON_TOOL=$(CURDIR)/build/packaging/voltaro5-icon-png >/dev/null
 	$(WEB_ENV) cmake --build build-web -j $(JOBS)
 
 # A quick look at the page: http://127.0.0.1:8000/

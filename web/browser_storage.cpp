@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "saves/high_score.h"
+#include "saves/replay_files.h"
+#include "saves/replay_text.h"
 
 namespace voltaro {
 namespace {
@@ -86,10 +88,11 @@ Stored Read(const std::string& key) {
   return stored;
 }
 
-// Each copy of the game on a site keeps its own best score.
-std::string StorageKey() {
+// Each copy of the game on a site keeps its own best score and games, under
+// the desktop's file names.
+std::string StorageKey(const char* file = kHighScoreFile) {
   char* dir = PageDirectory();
-  std::string key = std::string(dir) + kHighScoreFile;
+  std::string key = std::string(dir) + file;
   std::free(dir);
   return key;
 }
@@ -154,7 +157,18 @@ HighScoreStore BrowserHighScoreStore(BrowserStorageState& state) {
                              std::to_string(hiScore) + ": " + reason);
     return hiScore;
   };
-  // Recorded games are not kept in the browser.
+  store.saveReplay = [&state](const Recording& game, bool newRecord) {
+    const std::string text = ReplayText(game);
+    for (const char* file : {kLastReplayFile, newRecord ? kBestReplayFile : nullptr}) {
+      if (file == nullptr) continue;
+      const std::string key = StorageKey(file);
+      char* refusal = StorageWrite(key.c_str(), text.c_str(), static_cast<int>(text.size()));
+      if (refusal == nullptr) continue;
+      ReportRefusal(state,
+                    "voltaro5: warning: " + Where(key) + ": cannot keep the game: " + refusal);
+      std::free(refusal);
+    }
+  };
   return store;
 }
 

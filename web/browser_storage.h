@@ -1,9 +1,11 @@
 // The best score in the browser's local storage: the same profile text the
 // desktop keeps in Voltaro5.ini, under the key "<page directory>Voltaro5.ini",
 // read and written under the same rules (a record rereads what is stored and
-// keeps a higher score another page stored meanwhile). A browser that refuses its storage
+// keeps a higher score another page stored meanwhile); and every finished
+// game as the desktop's replay text, under "<page directory>last.v5replay",
+// a record also under "best.v5replay". A browser that refuses its storage
 // (private windows, a full quota, storage switched off) does not stop the
-// game: it starts from 0 and says so once on the console.
+// game: it starts from 0, keeps nothing and says so once on the console.
 #pragma once
 
 #include "scenes/scenes.h"

@@ -1,14 +1,21 @@
 // VOLTARO ZIP 5 in a web page: the same start-up and scene sequence as the
-// desktop program, on the page's canvas, keys and local storage. The game
-// never ends by itself; an error that stops it is shown on the page.
+// desktop program, on the page's canvas, input and local storage. A replay
+// the player opened (the page keeps its text for the reload that plays it)
+// is played first, as the desktop plays one from its command line, and then
+// the game starts afresh. The game never ends by itself; an error that stops
+// it is shown on the page.
+#include <emscripten/console.h>
 #include <emscripten/emscripten.h>
 
+#include <cstdlib>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "game/run_time_error.h"
 #include "gfx/screens.h"
 #include "gfx/sprites.h"
+#include "saves/replay_text.h"
 #include "scenes/scenes.h"
 #include "web/browser_storage.h"
 #include "web/web_shell.h"
@@ -24,7 +31,56 @@ EM_JS(void, NoteFrameStart, (const char* scene, int frameTime), {
   if (frames.length > 4096) frames.splice(0, frames.length - 4096);
 });
 
+// The text (or, with `name`, the file name) of the replay the player opened
+// before this load, taken out of the session's storage; malloc'ed, or null.
+EM_JS(char*, TakeOpenedReplay, (bool name), {
+  const key = name ? 'voltaro5-replay-name' : 'voltaro5-replay';
+  let text = null;
+  try {
+    text = sessionStorage.getItem(key);
+    sessionStorage.removeItem(key);
+  } catch (error) {
+  }
+  if (text == null) return 0;
+  const size = lengthBytesUTF8(text) + 1;
+  const bytes = _malloc(size);
+  stringToUTF8(text, bytes, size);
+  return bytes;
+});
+
+EM_JS(void, ShowNotice, (const char* text), {
+  const box = document.getElementById('notice');
+  if (box) box.textContent = UTF8ToString(text);
+});
 // clang-format on
+
+namespace {
+
+std::string Taken(bool name) {
+  char* bytes = TakeOpenedReplay(name);
+  if (bytes == nullptr) return {};
+  std::string text(bytes);
+  std::free(bytes);
+  return text;
+}
+
+// The replay the player opened, if any and if it can be played; a bad one is
+// one message on the page and the console.
+std::optional<voltaro::ReplayShow> OpenedReplay() {
+  const std::string name = Taken(true);
+  const std::string text = Taken(false);
+  if (name.empty() && text.empty()) return std::nullopt;
+  try {
+    return voltaro::ReplayShow{voltaro::ParseReplayText(text, name), 1};
+  } catch (const voltaro::ReplayError& error) {
+    const std::string message = std::string("voltaro5: ") + error.what();
+    emscripten_console_warn(message.c_str());
+    ShowNotice(message.c_str());
+    return std::nullopt;
+  }
+}
+
+}  // namespace
 
 int main() {
   using namespace voltaro;
@@ -32,9 +88,17 @@ int main() {
     const Sprites sprites = LoadSprites();
     WebShell shell(sprites);
     BrowserStorageState storage;
+    const auto noteFrames = [](const char* scene, std::int32_t frameTime) {
+      NoteFrameStart(scene, frameTime);
+    };
+    if (const std::optional<ReplayShow> replay = OpenedReplay()) {
+      Scenes replayScenes(shell, sprites, BrowserHighScoreStore(storage));
+      replayScenes.SetFrameObserver(noteFrames);
+      replayScenes.StartUp();
+      replayScenes.ReplayScene(*replay);
+    }
     Scenes scenes(shell, sprites, BrowserHighScoreStore(storage));
-    scenes.SetFrameObserver(
-        [](const char* scene, std::int32_t frameTime) { NoteFrameStart(scene, frameTime); });
+    scenes.SetFrameObserver(noteFrames);
     scenes.StartUp();
     scenes.RunScenes();
   } catch (const RunTimeError& error) {

@@ -1,7 +1,7 @@
-// The browser side of the game's window. Key events arrive in the document's
+// The browser side of the game's window. Events arrive in the page's
 // handlers while the program sleeps and are queued until the next pump, like
-// the desktop's event queue. A wait sleeps on a browser timer that a key event
-// cuts short; since a timer wakes late by a millisecond or so, it is set to
+// the desktop's event queue (page_input.cpp). A wait sleeps on a browser
+// timer that an event cuts short; since a timer wakes late by a millisecond or so, it is set to
 // end a little before the deadline and the rest is spent handing the page
 // back to the browser through a message channel (a few microseconds a turn,
 // never throttled like a nested timer), so each frame starts at the very
@@ -15,9 +15,9 @@
 #include <cmath>
 
 #include "gfx/icon_pixels.h"
+#include "gfx/pause_sign.h"
 #include "gfx/scaling.h"
 #include "scenes/clock.h"
-#include "web/browser_keys.h"
 
 namespace voltaro {
 namespace {
@@ -27,10 +27,13 @@ namespace {
 constexpr double kShortestTimerMs = 4;
 // How much earlier than the deadline a timer is set to fire.
 constexpr double kTimerEarlyMs = 1;
+// With a pad there, how often it is read: its buttons wake no sleep.
+constexpr double kPadPollMs = 10;
 
 // JavaScript inside, kept as written:
 // clang-format off
-// Sleeps until a key event comes (WakeFromSleep) or `ms` milliseconds pass;
+// Sleeps until an event is queued (page_input.cpp wakes it) or `ms`
+// milliseconds pass;
 // for ever when `ms` is negative.
 EM_ASYNC_JS(void, SleepUntilKeyOr, (double ms), {
   await new Promise(resolve => {
@@ -54,10 +57,6 @@ EM_ASYNC_JS(void, YieldToPage, (), {
   });
 });
 
-EM_JS(void, WakeFromSleep, (), {
-  if (Module.voltaro5Wake) Module.voltaro5Wake();
-});
-
 EM_JS(void, SetPageTitle, (const char* caption), { document.title = UTF8ToString(caption); });
 
 EM_JS(void, SetCanvasSize, (int width, int height), {
@@ -66,12 +65,24 @@ EM_JS(void, SetCanvasSize, (int width, int height), {
   canvas.height = height;
 });
 
-// The page's size in device pixels, in which the playfield's factor counts.
-EM_JS(int, PageWidth, (), {
-  return Math.floor(window.innerWidth * (window.devicePixelRatio || 1));
+// The part of the page the playfield may take (all of it but the on-screen
+// controls), in device pixels, in which the playfield's factor counts:
+// left, top, width, height.
+EM_JS(void, FieldArea, (int* box), {
+  const ratio = window.devicePixelRatio || 1;
+  const area = document.getElementById('field-area');
+  const r = area ? area.getBoundingClientRect()
+                 : {left: 0, top: 0, width: window.innerWidth, height: window.innerHeight};
+  HEAP32[box >> 2] = Math.round(r.left * ratio);
+  HEAP32[(box >> 2) + 1] = Math.round(r.top * ratio);
+  HEAP32[(box >> 2) + 2] = Math.floor(r.width * ratio);
+  HEAP32[(box >> 2) + 3] = Math.floor(r.height * ratio);
 });
-EM_JS(int, PageHeight, (), {
-  return Math.floor(window.innerHeight * (window.devicePixelRatio || 1));
+
+// Play runs (the on-screen controls are live, the replay buttons hidden) or
+// not.
+EM_JS(void, MarkPlaying, (bool playing), {
+  document.documentElement.classList.toggle('playing', playing);
 });
 
 // Puts the canvas's corner at x, y and makes it width x height, all in
@@ -142,11 +153,7 @@ double MillisecondsNow() {
 
 }  // namespace
 
-WebShell::WebShell(const Sprites& sprites) {
-  emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_FALSE,
-                                  &WebShell::OnKey);
-  emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_FALSE, &WebShell::OnKey);
-  emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, &WebShell::OnBlur);
+WebShell::WebShell(const Sprites& sprites) : sprites_(sprites) {
   emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE,
                                  &WebShell::OnResize);
   for (const auto& [id, icon] :
@@ -158,9 +165,6 @@ WebShell::WebShell(const Sprites& sprites) {
 }
 
 WebShell::~WebShell() {
-  emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
-  emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
-  emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
   emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
 }
 
@@ -177,8 +181,10 @@ void WebShell::SetClientSize(int width, int height) {
 
 void WebShell::LayOut() const {
   if (fieldW_ <= 0 || fieldH_ <= 0) return;  // hidden until the scenes size it
-  const PlayfieldPlacement placement = PlacePlayfield(PageWidth(), PageHeight(), fieldW_, fieldH_);
-  PlaceCanvas(placement.x, placement.y, placement.width, placement.height);
+  int area[4] = {};
+  FieldArea(area);
+  const PlayfieldPlacement placement = PlacePlayfield(area[2], area[3], fieldW_, fieldH_);
+  PlaceCanvas(area[0] + placement.x, area[1] + placement.y, placement.width, placement.height);
 }
 
 void WebShell::ShowWindow() {
@@ -189,31 +195,54 @@ std::int32_t WebShell::Now() {
   return ClockFromMilliseconds(static_cast<std::uint64_t>(MillisecondsNow()));
 }
 
-void WebShell::PumpEvents(KeySink& keys) {
-  // Only what is pending now: events that arrive while these are handled (an
-  // input-method message, for one) wait for the next pump.
-  for (std::size_t count = pending_.size(); count > 0 && !pending_.empty(); --count) {
-    const KeyEvent event = pending_.front();
-    pending_.pop_front();
-    if (event.down) {
-      keys.OnKeyDown(event.code);
-    } else {
-      keys.OnKeyUp(event.code);
-    }
+void WebShell::AllowPause(bool allowed) {
+  gate_.AllowPause(allowed);
+  input_.SetPlaying(allowed);
+  MarkPlaying(allowed);
+}
+
+void WebShell::FeedPending(KeySink& keys) {
+  input_.Feed(keys, gate_);
+  if (gate_.Paused() && !pauseShown_) {
+    // The sign over the picture play stopped on, as on the desktop.
+    Surface paused = shown_;
+    DrawPauseSign(paused, sprites_);
+    Put(paused);
+    pauseShown_ = true;
   }
+}
+
+void WebShell::SleepWhilePaused() {
+  // No timer at all: only an event (P, the pause control) wakes the page.
+  if (!input_.Pending()) SleepUntilKeyOr(-1);
+}
+
+void WebShell::ShowResumed() {
+  pauseShown_ = false;
+  Put(shown_);
+}
+
+bool WebShell::SamplePads(double now) {
+  if (now - padSampledAt_ >= kPadPollMs) {
+    padSampledAt_ = now;
+    padsThere_ = input_.SamplePads();
+  }
+  return padsThere_;
 }
 
 void WebShell::WaitForEventsUntil(std::int32_t tick) {
   for (;;) {
-    if (!pending_.empty()) return;
     const double now = MillisecondsNow();
+    const bool pads = SamplePads(now);
+    if (input_.Pending()) return;
     const double wholeMs = std::floor(now);
     const std::int32_t ahead =
         ClockDiff(tick, ClockFromMilliseconds(static_cast<std::uint64_t>(wholeMs)));
     if (ahead <= 0) return;
     // The moment the clock turns to `tick`.
     const double left = wholeMs + ahead - now;
-    const double timerMs = std::ceil(left) - kTimerEarlyMs;
+    double timerMs = std::ceil(left) - kTimerEarlyMs;
+    if (pads) timerMs = std::min(timerMs, kPadPollMs);
     if (timerMs >= kShortestTimerMs) {
       SleepUntilKeyOr(timerMs);
     } else {
@@ -223,10 +252,19 @@ void WebShell::WaitForEventsUntil(std::int32_t tick) {
 }
 
 void WebShell::WaitForEvent() {
-  while (pending_.empty()) SleepUntilKeyOr(-1);
+  for (;;) {
+    const bool pads = SamplePads(MillisecondsNow());
+    if (input_.Pending()) return;
+    SleepUntilKeyOr(pads ? kPadPollMs : -1);
+  }
 }
 
 void WebShell::Show(const Surface& picture) {
+  shown_ = picture;
+  Put(picture);
+}
+
+void WebShell::Put(const Surface& picture) {
   rgba_.resize(picture.pixels.size() * 4);
   for (std::size_t i = 0; i < picture.pixels.size(); ++i)
     PutRgba(&rgba_[i * 4], picture.pixels[i], 255);
@@ -238,35 +276,9 @@ void WebShell::ShowImeMessage() {
   Alert(kImeMessage);
 }
 
-EM_BOOL WebShell::OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* self) {
-  const int code = VirtualKeyFromBrowser(static_cast<int>(event->keyCode), event->code);
-  if (code == 0) return EM_FALSE;
-  // Held keys repeat as further key-downs, as the game expects.
-  static_cast<WebShell*>(self)->Queue({eventType == EMSCRIPTEN_EVENT_KEYDOWN, code});
-  return KeepsKeyFromPage(code, event->ctrlKey || event->altKey || event->metaKey) ? EM_TRUE
-                                                                                   : EM_FALSE;
-}
-
-EM_BOOL WebShell::OnBlur(int /*eventType*/, const EmscriptenFocusEvent* /*event*/, void* self) {
-  // The page hears no key-ups once it has lost the focus: release what is
-  // held, as the desktop window does.
-  auto* shell = static_cast<WebShell*>(self);
-  const std::vector<int> held = shell->held_;
-  for (const int code : held) shell->Queue({false, code});
-  return EM_FALSE;
-}
-
 EM_BOOL WebShell::OnResize(int /*eventType*/, const EmscriptenUiEvent* /*event*/, void* self) {
   static_cast<const WebShell*>(self)->LayOut();
   return EM_FALSE;
-}
-
-void WebShell::Queue(KeyEvent event) {
-  const auto held = std::find(held_.begin(), held_.end(), event.code);
-  if (event.down && held == held_.end()) held_.push_back(event.code);
-  if (!event.down && held != held_.end()) held_.erase(held);
-  pending_.push_back(event);
-  WakeFromSleep();
 }
 
 void ShowFatalErrorOnPage(const std::string& caption, const std::string& message) {

@@ -1,29 +1,31 @@
 // The browser page behind the game: the playfield on a canvas, placed as in
 // the desktop window (the largest whole factor of device pixels that fits,
-// gfx/scaling.h) whenever the page changes size, the page's title as caption
-// and the game's icon as its favicon, the millisecond clock, the document's
-// key events turned into the desktop's virtual-key codes, the waits, and the
-// input-method message.
+// gfx/scaling.h) in the part of the page the on-screen controls leave free,
+// whenever the page changes size; the page's title as caption and the game's
+// icon as its favicon; the millisecond clock; the waits; the input-method
+// message; and the pause, held by the key gate (scenes/key_gate.h) with the
+// desktop's PAUSED sign over the picture play stopped on.
 // The waits suspend the program through Asyncify and give the page back to
-// the browser, which runs the key handlers meanwhile.
+// the browser, which runs the event handlers meanwhile (page_input.h).
 #pragma once
 
 #include <emscripten/html5.h>
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
+#include "scenes/key_gate.h"
 #include "scenes/shell.h"
+#include "web/page_input.h"
 
 namespace voltaro {
 
-class WebShell final : public Shell {
+class WebShell final : public Shell, public EventFeed {
  public:
-  // Takes the document's key events and sets the page's favicon.
+  // Sets the page's favicon; `sprites` must outlive the shell.
   explicit WebShell(const Sprites& sprites);
   ~WebShell() override;
   WebShell(const WebShell&) = delete;
@@ -33,28 +35,36 @@ class WebShell final : public Shell {
   void SetClientSize(int width, int height) override;
   void ShowWindow() override;
   std::int32_t Now() override;
-  void PumpEvents(KeySink& keys) override;
+  void PumpEvents(KeySink& keys) override { gate_.Pump(keys, *this); }
   void WaitForEventsUntil(std::int32_t tick) override;
   void WaitForEvent() override;
   void Show(const Surface& picture) override;
   void ShowImeMessage() override;
+  void AllowPause(bool allowed) override;
+
+  // EventFeed: the page's events for the gate, and the pause's sleep.
+  void FeedPending(KeySink& keys) override;
+  void SleepWhilePaused() override;
+  void ShowResumed() override;
 
  private:
-  struct KeyEvent {
-    bool down;
-    int code;
-  };
-  static EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* self);
-  static EM_BOOL OnBlur(int eventType, const EmscriptenFocusEvent* event, void* self);
   static EM_BOOL OnResize(int eventType, const EmscriptenUiEvent* event, void* self);
-  void Queue(KeyEvent event);
   void LayOut() const;
+  void Put(const Surface& picture);
+  // Samples the pads when the last sample is a poll step old; whether one is
+  // there.
+  bool SamplePads(double now);
 
-  std::deque<KeyEvent> pending_;
-  std::vector<int> held_;           // keys down, released when the page loses focus
-  std::vector<std::uint8_t> rgba_;  // the picture as the canvas takes it
+  const Sprites& sprites_;
+  PageInput input_;
+  KeyGate gate_;
+  Surface shown_;                   // the last picture, for the pause sign
+  bool pauseShown_ = false;         // the sign is on the canvas
+  std::vector<std::uint8_t> rgba_;  // a picture as the canvas takes it
   int fieldW_ = 0;                  // the canvas's size, once the scenes set it
   int fieldH_ = 0;
+  double padSampledAt_ = -1e9;  // when the pads were last read
+  bool padsThere_ = false;
 };
 
 // Shows a message that ends the game on the page, over the playfield, and

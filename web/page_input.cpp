@@ -1,0 +1,222 @@
+// The page's events queued for the key gate; see page_input.h. Every source
+// of keys has numbers of its own, so the gate can match each release with
+// its press: a keyboard key its key code and place on the keyboard, a
+// control its place in the table below, a pad its index and button
+// (browser_pads.cpp).
+#include "web/page_input.h"
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "game/key_codes.h"
+#include "web/browser_keys.h"
+
+namespace voltaro {
+namespace {
+
+// The on-screen controls, by the page's data-control names, and their keys.
+struct ControlKey {
+  const char* name;
+  int code;
+};
+constexpr std::array<ControlKey, 8> kControls = {{
+    {"left", kKeyLeft},
+    {"right", kKeyRight},
+    {"jump", kKeyUp},
+    {"fire-left", kKeyZ},
+    {"fire-right", kKeyV},
+    {"fire-up", kKeyD},
+    {"pause", kKeyNone},       // the window's pause, never a game key
+    {"playfield", kKeyEnter},  // a tap on the title and game-over screens
+}};
+constexpr std::size_t kPauseControl = 6;
+constexpr std::size_t kPlayfieldControl = 7;
+constexpr KeyGate::Source kControlSources = KeyGate::Source{1} << 16;
+
+// The browser's key codes of the window's pause keys: P, and Pause.
+constexpr unsigned long kBrowserP = 'P';
+constexpr unsigned long kBrowserPause = 19;
+
+// JavaScript inside, kept as written:
+// clang-format off
+EM_JS(void, WakeFromSleep, (), {
+  if (Module.voltaro5Wake) Module.voltaro5Wake();
+});
+
+// Hands the controls' names to the page's touch handling, which calls back
+// with a name's place in the list.
+EM_JS(void, ListenToControls, (PageInput* input, const char* names), {
+  Module.voltaro5Control = (index, down) => _voltaro5_control(input, index, down);
+  if (window.voltaro5ListenToControls) {
+    window.voltaro5ListenToControls(UTF8ToString(names).split(' '));
+  }
+});
+
+EM_JS(void, StopListeningToControls, (), { Module.voltaro5Control = null; });
+// clang-format on
+
+std::string ControlNames() {
+  std::string names;
+  for (const ControlKey& control : kControls) {
+    if (!names.empty()) names += ' ';
+    names += control.name;
+  }
+  return names;
+}
+
+}  // namespace
+
+PageInput::PageInput() {
+  emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_FALSE,
+                                  &PageInput::OnKey);
+  emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, EM_FALSE,
+                                &PageInput::OnKey);
+  emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, &PageInput::OnBlur);
+  emscripten_set_visibilitychange_callback(this, EM_FALSE, &PageInput::OnVisibility);
+  emscripten_set_gamepadconnected_callback(this, EM_FALSE, &PageInput::OnPadConnected);
+  ListenToControls(this, ControlNames().c_str());
+}
+
+PageInput::~PageInput() {
+  emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
+  emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
+  emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
+  emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, nullptr);
+  emscripten_set_gamepadconnected_callback(nullptr, EM_FALSE, nullptr);
+  StopListeningToControls();
+}
+
+bool PageInput::SamplePads() {
+  std::vector<PadReading> readings;
+  if (emscripten_sample_gamepad_data() == EMSCRIPTEN_RESULT_SUCCESS) {
+    const int count = emscripten_get_num_gamepads();
+    for (int i = 0; i < count; ++i) {
+      EmscriptenGamepadEvent state{};
+      PadReading& reading = readings.emplace_back();
+      // Only the standard mapping says which button is which.
+      if (emscripten_get_gamepad_status(i, &state) != EMSCRIPTEN_RESULT_SUCCESS ||
+          !state.connected || std::string_view(state.mapping) != "standard") {
+        continue;
+      }
+      reading.connected = true;
+      for (int b = 0; b < std::min(state.numButtons, 32); ++b) {
+        if (state.digitalButton[b]) reading.buttons |= std::uint32_t{1} << b;
+      }
+      if (state.numAxes > 0) reading.stickX = state.axis[0];
+    }
+  }
+  padKeys_.clear();
+  pads_.Take(readings, padKeys_);
+  for (const PadKey& key : padKeys_) {
+    Queue({key.down ? Kind::kDown : Kind::kUp, key.source, key.code, KeyGate::Stray::kDropped});
+  }
+  return pads_.AnyConnected();
+}
+
+void PageInput::Feed(KeySink& keys, KeyGate& gate) {
+  for (std::size_t count = pending_.size(); count > 0 && !pending_.empty(); --count) {
+    const Event event = pending_.front();
+    pending_.pop_front();
+    switch (event.kind) {
+      case Kind::kDown:
+        gate.KeyDown(keys, event.source, event.code);
+        break;
+      case Kind::kUp:
+        gate.KeyUp(keys, event.source, event.code, event.stray);
+        break;
+      case Kind::kPause:
+        // A pause key never reaches the game, nor does its release.
+        if (event.source != 0) gate.TakeForWindow(event.source);
+        if (!event.repeat) gate.PauseKey();
+        break;
+      case Kind::kFocusLost:
+        gate.FocusLost();
+        break;
+    }
+  }
+}
+
+void PageInput::Control(int index, bool down) {
+  if (index < 0 || static_cast<std::size_t>(index) >= kControls.size()) return;
+  const auto place = static_cast<std::size_t>(index);
+  if (place == kPauseControl) {
+    if (down) Queue({Kind::kPause});
+    return;
+  }
+  // During play a tap on the playfield is nothing; its release is then a
+  // stray the gate drops.
+  if (place == kPlayfieldControl && down && playing_) return;
+  Queue({down ? Kind::kDown : Kind::kUp, kControlSources + index, kControls[place].code,
+         KeyGate::Stray::kDropped});
+}
+
+EM_BOOL PageInput::OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* self) {
+  auto* input = static_cast<PageInput*>(self);
+  const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
+  const bool shortcut = event->ctrlKey || event->altKey || event->metaKey;
+  const auto source = static_cast<KeyGate::Source>(event->keyCode) |
+                      (static_cast<KeyGate::Source>(event->location) << 8);
+  if (down && (event->keyCode == kBrowserP || event->keyCode == kBrowserPause)) {
+    input->Queue({Kind::kPause, source, kKeyNone, KeyGate::Stray::kReaches, event->repeat != 0});
+    return shortcut ? EM_FALSE : EM_TRUE;
+  }
+  const int code = VirtualKeyFromBrowser(static_cast<int>(event->keyCode), event->code);
+  if (code == kKeyNone && !(event->keyCode == kBrowserPause)) return EM_FALSE;
+  auto& held = input->keysDown_;
+  const auto was =
+      std::find_if(held.begin(), held.end(), [source](const auto& h) { return h.first == source; });
+  if (down && was == held.end()) held.emplace_back(source, code);
+  if (!down && was != held.end()) held.erase(was);
+  // Held keys repeat as further key-downs, as the game expects.
+  input->Queue({down ? Kind::kDown : Kind::kUp, source, code});
+  return KeepsKeyFromPage(code, shortcut) ? EM_TRUE : EM_FALSE;
+}
+
+EM_BOOL PageInput::OnBlur(int /*eventType*/, const EmscriptenFocusEvent* /*event*/, void* self) {
+  static_cast<PageInput*>(self)->LoseFocus();
+  return EM_FALSE;
+}
+
+EM_BOOL PageInput::OnVisibility(int /*eventType*/, const EmscriptenVisibilityChangeEvent* event,
+                                void* self) {
+  if (event->hidden) static_cast<PageInput*>(self)->LoseFocus();
+  return EM_FALSE;
+}
+
+EM_BOOL PageInput::OnPadConnected(int /*eventType*/, const EmscriptenGamepadEvent* /*event*/,
+                                  void* /*self*/) {
+  // The wait in progress samples the pads when it wakes.
+  WakeFromSleep();
+  return EM_FALSE;
+}
+
+void PageInput::LoseFocus() {
+  // The page hears no key-ups once it has lost the focus: let go of what is
+  // held, as the desktop window does, then pause play.
+  for (const auto& [source, code] : std::exchange(keysDown_, {})) {
+    Queue({Kind::kUp, source, code});
+  }
+  padKeys_.clear();
+  pads_.ReleaseAll(padKeys_);
+  for (const PadKey& key : padKeys_) {
+    Queue({Kind::kUp, key.source, key.code, KeyGate::Stray::kDropped});
+  }
+  Queue({Kind::kFocusLost});
+}
+
+void PageInput::Queue(const Event& event) {
+  pending_.push_back(event);
+  WakeFromSleep();
+}
+
+}  // namespace voltaro
+
+// The page's touch handling calls in here (ListenToControls).
+extern "C" EMSCRIPTEN_KEEPALIVE void voltaro5_control(voltaro::PageInput* input, int index,
+                                                      int down) {
+  input->Control(index, down != 0);
+}

@@ -1,0 +1,70 @@
+// The page's input, for the key gate (scenes/key_gate.h): the document's key
+// events, the on-screen controls under the player's fingers, the pads of the
+// browser's Gamepad API, and the page being hidden or losing the focus. The
+// browser's handlers run while the program sleeps; they queue what happened
+// and wake it, and the next pump hands the queue to the gate, so a touch or a
+// pad reaches the game, and its recording, exactly as a key does. The page's
+// shell (web_shell.cpp) owns it and pumps through it.
+#pragma once
+
+#include <emscripten/html5.h>
+
+#include <cstdint>
+#include <deque>
+#include <utility>
+#include <vector>
+
+#include "scenes/key_gate.h"
+#include "web/browser_pads.h"
+
+namespace voltaro {
+
+class PageInput {
+ public:
+  // Takes the document's keys, focus and visibility, the controls' touches
+  // and the pads.
+  PageInput();
+  ~PageInput();
+  PageInput(const PageInput&) = delete;
+  PageInput& operator=(const PageInput&) = delete;
+
+  // While play runs a tap on the playfield is nothing; on the title and
+  // game-over screens it is Enter.
+  void SetPlaying(bool playing) { playing_ = playing; }
+  bool Pending() const { return !pending_.empty(); }
+  // Reads the pads and queues what changed; whether a pad is there (its
+  // buttons wake no sleep, so the waits are cut short while one is).
+  bool SamplePads();
+  // Hands the events queued until now to the gate; those queued meanwhile
+  // wait for the next call.
+  void Feed(KeySink& keys, KeyGate& gate);
+
+  // A finger went down on (or slid onto) the control `index` of the table
+  // the page was given, or left it.
+  void Control(int index, bool down);
+
+ private:
+  enum class Kind { kDown, kUp, kPause, kFocusLost };
+  struct Event {
+    Kind kind;
+    KeyGate::Source source = 0;
+    int code = 0;
+    KeyGate::Stray stray = KeyGate::Stray::kReaches;
+    bool repeat = false;
+  };
+  static EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* self);
+  static EM_BOOL OnBlur(int eventType, const EmscriptenFocusEvent* event, void* self);
+  static EM_BOOL OnVisibility(int eventType, const EmscriptenVisibilityChangeEvent* event,
+                              void* self);
+  static EM_BOOL OnPadConnected(int eventType, const EmscriptenGamepadEvent* event, void* self);
+  void LoseFocus();
+  void Queue(const Event& event);
+
+  std::deque<Event> pending_;
+  std::vector<std::pair<KeyGate::Source, int>> keysDown_;  // let go when the focus goes
+  BrowserPads pads_;
+  std::vector<PadKey> padKeys_;  // scratch for the pads' key events
+  bool playing_ = false;
+};
+
+}  // namespace voltaro
