@@ -4,84 +4,42 @@
 // score in local storage and the frame pace. No case leaves an error on the
 // console.
 // Usage: node web_test.mjs PAGE_DIR voltaro5-e2e-frames CASE
-import { execFileSync } from 'node:child_process';
-import { mkdtempSync, writeFileSync, rmSync, existsSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { join } from 'node:path';
 import {
-  startServer, launchBrowser, canvasRgb, frames, waitForFrames,
+  canvasRgb, check, frames, openGame as openPage, runCase, seen, waitForFrames, waitForGameOver,
 } from './page_harness.mjs';
 
-const [pageDir, framesTool, caseName] = process.argv.slice(2);
 const kCaption = 'VOLTARO ZIP 5';
 const kImeMessage = '日本語入力モードをオフにしてください。';
 const kStorageKey = '/Voltaro5.ini';
-const kPageFiles = ['/', '/index.js', '/index.wasm'];
+// What the page may ask for: its own files, and its service worker's copies.
+const kPageFiles = ['/', '/index.html', '/index.js', '/index.wasm', '/sw.js',
+                    '/manifest.webmanifest', '/icon-192.png', '/icon-512.png'];
+let tool;  // the game's own pictures (page_harness.mjs)
 
-class Failure extends Error {}
-function check(condition, message) {
-  if (!condition) throw new Failure(message);
-}
-
-// The game's own pictures and sprite places.
-const scratch = mkdtempSync(join(tmpdir(), 'voltaro5-web-test-'));
-function runTool(...args) {
-  try {
-    return execFileSync(framesTool, args.map(String), { maxBuffer: 1 << 24 });
-  } catch (error) {
-    if (error.status === 1) return null;  // nothing found
-    throw error;
-  }
-}
-// The canvas's picture in a file of the tool's.
-async function shotFile(page, name) {
-  const path = join(scratch, `${name}.rgb`);
-  writeFileSync(path, await canvasRgb(page));
-  return path;
-}
 // Whether the canvas shows the title screen for `best`, either blink phase.
 async function titleShows(page, best) {
   const rgb = await canvasRgb(page);
-  return [0, 1].some((prompt) => rgb.equals(runTool('write', 'title', best, prompt)));
-}
-// [score, newRecord] read off a game-over screen on the canvas, or null.
-async function gameOverScore(page) {
-  const out = runTool('find', 'gameover', await shotFile(page, 'gameover'), -100000, 100000);
-  return out && out.toString().trim().split(/\s+/).map(Number);
+  return [0, 1].some((prompt) => rgb.equals(tool.run('write', 'title', best, prompt)));
 }
 // The car's places on the canvas: [[x, y]].
 async function carPlaces(page) {
-  return runTool('locate', await shotFile(page, 'shot')).toString().split('\n')
+  return tool.run('locate', await tool.shotFile(page, 'shot')).toString().split('\n')
     .map((line) => line.split(' ')).filter((w) => w[1] === 'car').map((w) => [+w[2], +w[3]]);
 }
 
-// Every page's console, which must hold no error when a case ends.
-const logs = [];
-
-// One page of the game, with everything it says on the console noted, once
-// its first title picture is on the canvas (the second title frame starts).
-async function openGame(browser, server, { storage, beforeLoad } = {}) {
-  const page = await browser.context.newPage();
-  const log = { errors: [], warnings: [] };
-  logs.push(log);
-  page.on('console', (m) => {
-    if (m.type() === 'error') log.errors.push(m.text());
-    // The game's own warnings; Chromium adds advice on reading the canvas back.
-    if (m.type() === 'warning' && m.text().startsWith('voltaro5:')) log.warnings.push(m.text());
-  });
-  page.on('pageerror', (e) => log.errors.push(e.message));
-  if (storage !== undefined) {
-    await page.addInitScript(([key, text]) => {
+// One page of the game, its local storage holding `storage` (if given) on
+// its first load.
+function openGame(browser, server, { storage, beforeLoad } = {}) {
+  if (storage === undefined) return openPage(browser, server, { beforeLoad });
+  return openPage(browser, server, {
+    beforeLoad: ([key, text]) => {
       if (!sessionStorage.getItem('seeded')) {
         localStorage.setItem(key, text);
         sessionStorage.setItem('seeded', '1');
       }
-    }, [kStorageKey, storage]);
-  }
-  if (beforeLoad) await page.addInitScript(beforeLoad);
-  await page.goto(server.url);
-  await waitForFrames(page, 'title', 2);
-  return { page, log };
+    },
+    arg: [kStorageKey, storage],
+  });
 }
 
 // What the page keeps in local storage.
@@ -95,38 +53,27 @@ async function reload(page) {
   await waitForFrames(page, 'title', 2);
 }
 
-// How many frames of `scene` the page has started so far.
-async function seen(page, scene) {
-  return (await frames(page)).filter((f) => f.scene === scene).length;
-}
-
 // Enter, then no key until the game is over; returns [score, newRecord].
 async function playWithoutKeys(page) {
   await page.keyboard.press('Enter');
-  await waitForFrames(page, 'play', 2);
-  // Play ends when no new play frame starts for a while.
-  let count = -1;
-  for (;;) {
-    await page.waitForTimeout(500);
-    const now = await seen(page, 'play');
-    if (now === count) break;
-    count = now;
-  }
-  const score = await gameOverScore(page);
+  await waitForGameOver(page);
+  const score = await tool.gameOverScore(page);
   check(score, 'the game-over screen does not show up after play');
   return score;
 }
 
 const cases = {
-  // Only the page's three files are asked for, the title and icon are the
-  // game's, and the playfield sits as in the desktop window: the largest whole
+  // Only the page's own files are asked for, the title and icon are the
+  // game's, no touch control shows on a page without touch, and the playfield sits as in the desktop window: the largest whole
   // factor of device pixels that fits, centred (an odd pixel left over goes
   // right or down), cut at the edges of a page smaller than it.
   async loads_clean(browser, server) {
     const { page } = await openGame(browser, server);
     await waitForFrames(page, 'title', 5);
-    check(JSON.stringify([...new Set(server.requests)].sort()) ===
-          JSON.stringify([...kPageFiles].sort()), `requests: ${server.requests}`);
+    check(server.requests.every((path) => kPageFiles.includes(path)),
+          `requests: ${server.requests}`);
+    check(await page.locator('[data-control]:visible').count() === 0,
+          'touch controls show on a page without touch');
     check(await page.title() === kCaption, `title: ${await page.title()}`);
     const icons = await page.evaluate(() =>
       [...document.querySelectorAll('link[rel=icon]')].map((l) => [l.sizes.value, l.href]));
@@ -327,24 +274,10 @@ const cases = {
   },
 };
 
-async function main() {
-  check(cases[caseName], `unknown case ${caseName}; cases: ${Object.keys(cases)}`);
-  check(existsSync(join(pageDir, 'index.html')),
-        `${pageDir}/index.html is missing: build the page first (make web)`);
-  const server = await startServer(pageDir);
-  const browser = await launchBrowser();
-  try {
-    await cases[caseName](browser, server);
-    const errors = logs.flatMap((log) => log.errors);
-    check(errors.length === 0, `console errors: ${errors}`);
-  } finally {
-    await browser.close();
-    await server.close();
-    rmSync(scratch, { recursive: true, force: true });
-  }
+for (const [name, run] of Object.entries(cases)) {
+  cases[name] = (browser, server, pictures) => {
+    tool = pictures;
+    return run(browser, server);
+  };
 }
-
-main().then(() => console.log(`${caseName}: ok`), (error) => {
-  console.error(`${caseName}: FAILED: ${error instanceof Failure ? error.message : error.stack}`);
-  process.exit(1);
-});
+runCase(cases);
