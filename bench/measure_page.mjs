@@ -1,5 +1,5 @@
 // Measures the browser build in the system's headless Chromium: the size of
-// the page's three files, the time from navigation to the first title frame,
+// every file the page serves, the time from navigation to the first title frame,
 // the intervals between play frame starts (median, p99) and the processor
 // time of the browser during play. Prints a report; asserts nothing.
 // Usage: node bench/measure_page.mjs PAGE_DIR [GAMES]
@@ -41,7 +41,8 @@ function percentile(values, q) {
   return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
 }
 
-const sizes = ['index.html', 'index.js', 'index.wasm'].map((f) => [f, statSync(join(pageDir, f)).size]);
+const sizes = ['index.html', 'index.js', 'index.wasm', 'sw.js', 'manifest.webmanifest',
+               'icon-192.png', 'icon-512.png'].map((f) => [f, statSync(join(pageDir, f)).size]);
 const server = await startServer(pageDir);
 const browser = await launchBrowser();
 try {
