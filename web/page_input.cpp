@@ -183,7 +183,13 @@ EM_BOOL PageInput::OnBlur(int /*eventType*/, const EmscriptenFocusEvent* /*event
 
 EM_BOOL PageInput::OnVisibility(int /*eventType*/, const EmscriptenVisibilityChangeEvent* event,
                                 void* self) {
-  if (event->hidden) static_cast<PageInput*>(self)->LoseFocus();
+  auto* input = static_cast<PageInput*>(self);
+  input->hidden_ = event->hidden != 0;
+  if (input->hidden_) {
+    input->LoseFocus();
+  } else {
+    WakeFromSleep();  // a wait held while hidden goes on
+  }
   return EM_FALSE;
 }
 

@@ -32,6 +32,9 @@ class PageInput {
   // game-over screens it is Enter.
   void SetPlaying(bool playing) { playing_ = playing; }
   bool Pending() const { return !pending_.empty(); }
+  // The page is hidden (another tab, the phone's home screen): the title
+  // screen waits for it to show again.
+  bool Hidden() const { return hidden_; }
   // Reads the pads and queues what changed; whether a pad is there (its
   // buttons wake no sleep, so the waits are cut short while one is).
   bool SamplePads();
@@ -65,6 +68,7 @@ class PageInput {
   BrowserPads pads_;
   std::vector<PadKey> padKeys_;  // scratch for the pads' key events
   bool playing_ = false;
+  bool hidden_ = false;
 };
 
 }  // namespace voltaro

@@ -235,6 +235,12 @@ void WebShell::WaitForEventsUntil(std::int32_t tick) {
     const double now = MillisecondsNow();
     const bool pads = SamplePads(now);
     if (input_.Pending()) return;
+    // Nobody sees the title screen's frames while the page is hidden (play
+    // pauses then): no timer runs until it shows again or an event comes.
+    if (input_.Hidden()) {
+      SleepUntilKeyOr(-1);
+      continue;
+    }
     const double wholeMs = std::floor(now);
     const std::int32_t ahead =
         ClockDiff(tick, ClockFromMilliseconds(static_cast<std::uint64_t>(wholeMs)));

@@ -13,9 +13,8 @@
 namespace voltaro {
 namespace {
 
-constexpr std::uint32_t kA = 1u << 0;
-constexpr std::uint32_t kStart = 1u << 9;
-constexpr std::uint32_t kDpadLeft = 1u << 14;
+// The standard mapping's A, Start and D-pad left.
+constexpr std::uint32_t kA = 1u << 0, kStart = 1u << 9, kDpadLeft = 1u << 14;
 
 struct Step {
   const char* what;

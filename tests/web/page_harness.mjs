@@ -115,9 +115,7 @@ export function check(condition, message) {
 }
 
 // How many frames of `scene` the page has started so far.
-export async function seen(page, scene) {
-  return (await frames(page)).filter((f) => f.scene === scene).length;
-}
+export const seen = async (page, s) => (await frames(page)).filter((f) => f.scene === s).length;
 
 // Waits until play ends: no new play frame starts for a while.
 export async function waitForGameOver(page) {
@@ -155,12 +153,13 @@ export function pictureTool(framesTool) {
       const out = run('find', 'gameover', await shotFile(page, 'gameover'), -100000, 100000);
       return out && out.toString().trim().split(/\s+/).map(Number);
     },
-    async paused(page) {
-      return run('paused', await shotFile(page, 'paused')) !== null;
-    },
+    paused: async (page) => run('paused', await shotFile(page, 'paused')) !== null,
     remove: () => rmSync(scratch, { recursive: true, force: true }),
   };
 }
+
+// The running case's pictureTool.
+export let pictures = null;
 
 // Every page's console, which must hold no error when a case ends.
 const logs = [];
@@ -186,29 +185,28 @@ export async function openGame(browser, server, { beforeLoad, arg } = {}) {
 
 // Runs the case named on the command line (node FILE PAGE_DIR
 // voltaro5-e2e-frames CASE) from `cases`: each is a function of (browser,
-// server, tool), or {device, run} for a case on another device than a
-// desktop's. A case fails on an error on any page's console.
+// server), or {device, run} for a case on another device than a desktop's.
+// A case fails on an error on any page's console.
 export function runCase(cases) {
   const [pageDir, framesTool, caseName] = process.argv.slice(2);
-  const main = async () => {
+  (async () => {
     const chosen = cases[caseName];
     check(chosen, `unknown case ${caseName}; cases: ${Object.keys(cases)}`);
     check(existsSync(join(pageDir, 'index.html')),
           `${pageDir}/index.html is missing: build the page first (make web)`);
     const server = await startServer(pageDir);
     const browser = await launchBrowser(chosen.device);
-    const tool = pictureTool(framesTool);
+    pictures = pictureTool(framesTool);
     try {
-      await (chosen.run || chosen)(browser, server, tool);
+      await (chosen.run || chosen)(browser, server);
       const errors = logs.flatMap((log) => log.errors);
       check(errors.length === 0, `console errors: ${errors}`);
     } finally {
       await browser.close();
       await server.close();
-      tool.remove();
+      pictures.remove();
     }
-  };
-  main().then(() => console.log(`${caseName}: ok`), (error) => {
+  })().then(() => console.log(`${caseName}: ok`), (error) => {
     console.error(`${caseName}: FAILED: ${error instanceof Failure ? error.message : error.stack}`);
     process.exit(1);
   });
