@@ -165,7 +165,9 @@ EM_BOOL PageInput::OnKey(int eventType, const EmscriptenKeyboardEvent* event, vo
     return shortcut ? EM_FALSE : EM_TRUE;
   }
   const int code = VirtualKeyFromBrowser(static_cast<int>(event->keyCode), event->code);
-  if (code == kKeyNone && !(event->keyCode == kBrowserPause)) return EM_FALSE;
+  // A key the game has no code for is the page's, but the Pause key's
+  // release still ends its hold in the gate.
+  if (code == kKeyNone && event->keyCode != kBrowserPause) return EM_FALSE;
   auto& held = input->keysDown_;
   const auto was =
       std::find_if(held.begin(), held.end(), [source](const auto& h) { return h.first == source; });
