@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # Where `make install` puts the game; DESTDIR, when set, is put before it.
 PREFIX ?= /usr/local
 
-.PHONY: all deps build run test soak soak-long fuzz torture bench install package clean web web-serve web-test-deps windows
+.PHONY: all deps build test-build run test soak soak-long fuzz torture bench install package clean web web-serve web-test-deps windows
 
 FUZZ_SECONDS ?= 60
 
@@ -13,8 +13,15 @@ all: build
 deps:
 	@scripts/install-deps.sh
 
+# The game alone: what `run`, `install` and `package` need.
 build: deps
-	cmake --preset default >/dev/null
+	cmake --preset default -DVOLTARO5_BUILD_TESTS=OFF -DVOLTARO5_BUILD_BENCH=OFF >/dev/null
+	cmake --build --preset default -j $(JOBS)
+
+# The game with its tests, benchmarks and test tools, in the same build/.
+test-build:
+	@scripts/install-deps.sh unit bench test browser
+	cmake --preset default -DVOLTARO5_BUILD_TESTS=ON -DVOLTARO5_BUILD_BENCH=ON >/dev/null
 	cmake --build --preset default -j $(JOBS)
 
 # The game plays from play/, which `clean` leaves alone, so the best score it
@@ -27,7 +34,7 @@ run: build
 	./play/voltaro5
 
 # The windows tests fail rather than skip here when build-win/ is missing.
-test: build web web-test-deps windows
+test: test-build web web-test-deps windows
 	VOLTARO5_REQUIRE_WINDOWS=1 ctest --preset default -j $(JOBS)
 
 install: build
@@ -35,11 +42,12 @@ install: build
 
 # The Debian package build/voltaro5_VERSION_ARCH.deb (installs under /usr).
 package: build
+	@scripts/install-deps.sh package
 	cd build && cpack --config CPackConfig.cmake
 
 # Writers killed at random moments, and the window closed at random moments
 # under Xvfb (several minutes).
-torture: build
+torture: test-build
 	ctest --preset torture
 
 # The browser build: index.html, index.js and index.wasm in build-web/, made
@@ -47,11 +55,13 @@ torture: build
 # optimised for size; with its manifest, service worker and icons, drawn by
 # the host build's icon tool.
 WEB_ENV := NODE_PATH=/usr/share/nodejs
-web: deps
-	cmake --preset default >/dev/null
-	cmake --build build --target voltaro5-icon-png -j $(JOBS)
+web:
+	@scripts/install-deps.sh web
+	cmake -S . -B build-web/host -DCMAKE_BUILD_TYPE=Release -DVOLTARO5_BUILD_TESTS=OFF \
+	  -DVOLTARO5_BUILD_BENCH=OFF >/dev/null
+	cmake --build build-web/host --target voltaro5-icon-png -j $(JOBS)
 	$(WEB_ENV) emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel \
-	  -DVOLTARO5_ICON_TOOL=$(CURDIR)/build/packaging/voltaro5-icon-png >/dev/null
+	  -DVOLTARO5_ICON_TOOL=$(CURDIR)/build-web/host/packaging/voltaro5-icon-png >/dev/null
 	$(WEB_ENV) cmake --build build-web -j $(JOBS)
 
 # A quick look at the page: http://127.0.0.1:8000/
@@ -61,6 +71,7 @@ web-serve: web
 # The Node packages of the browser tests, as locked in tests/web/.
 web-test-deps: tests/web/node_modules/.package-lock.json
 tests/web/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
+	@scripts/install-deps.sh browser
 	npm ci --prefix tests/web --no-audit --no-fund
 
 # The Windows build in build-win/, cross-built with mingw-w64: the simulator
@@ -77,24 +88,27 @@ windows:
 	cmake --build $(WIN_DIR) -j $(JOBS)
 
 # Long pilot and bot games in the sanitizer build.
-soak: deps
+soak:
+	@scripts/install-deps.sh unit
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j $(JOBS) --target voltaro5-sim
 	scripts/soak.sh build-asan/voltaro5-sim
 
 # Ten million frames and more in the sanitizer build (under half an hour).
-soak-long: deps
+soak-long:
+	@scripts/install-deps.sh unit
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j $(JOBS) --target voltaro5-sim
 	scripts/soak.sh build-asan/voltaro5-sim --long
 
 # Every libFuzzer target for FUZZ_SECONDS seconds each (clang, sanitizers).
-fuzz: deps
+fuzz:
+	@scripts/install-deps.sh unit fuzz
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j $(JOBS)
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
-bench: build
+bench: test-build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 # Build output only: never play/, where `make run` keeps the best score, nor

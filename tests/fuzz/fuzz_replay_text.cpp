@@ -6,10 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/game_ready.h"
-#include "game/headless_platform.h"
-#include "game/keys.h"
-#include "game/play_frame.h"
+#include "game/play_session.h"
 #include "game/run_time_error.h"
 #include "saves/replay_text.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -36,19 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(ReplayText(ParseReplayText(written, "again")) == written);
 
   GameState game = recording.start;
-  HeadlessPlatform platform(RandomSource::FromState(recording.randomState));
-  KeyReplay keys(recording.keys);
-  std::int64_t pump = 0;
-  const auto deliver = [&game](const RecordedKey& key) {
-    key.down ? HandleKeyDown(game, key.code) : HandleKeyUp(game, key.code);
-  };
-  platform.onPump = [&](std::int64_t) { keys.AtPump(++pump, deliver); };
+  RandomSource random = RandomSource::FromState(recording.randomState);
+  PlayHost host;
+  PlaySession session(game, random, host);
   try {
-    GameReady(game, platform);
+    session.Start(&recording.keys);
     for (int frame = 0; frame < kFramesPlayed; ++frame) {
-      if (UpdateFrame(game, platform) != FrameEnd::kContinue) break;
-      ScorePoint(game);
-      keys.AtPump(++pump, deliver);
+      if (session.RunFrame() != FrameEnd::kContinue) break;
     }
   } catch (const RunTimeError&) {
     // A score pushed past its range by the recorded state: the game's own
