@@ -2,7 +2,7 @@
 #include "sound/mixer.h"
 
 #include <algorithm>
-#include <limits>
+#include <cstdint>
 
 namespace voltaro {
 
@@ -41,15 +41,23 @@ void Mixer::Mix(std::int16_t* out, std::size_t frames) {
   taken_.store(taken, std::memory_order_release);
   if (muted) voices_ = {};
 
+  // A chunk at a time, voice by voice: most of the time no voice plays and
+  // the chunk is plain silence.
   const std::int32_t volume = Volume();
-  for (std::size_t i = 0; i < frames; ++i) {
-    std::int32_t sum = 0;
+  std::array<std::int32_t, 256> sum;
+  for (std::size_t done = 0; done < frames;) {
+    const std::size_t count = std::min(sum.size(), frames - done);
+    std::fill_n(sum.begin(), count, 0);
     for (Voice& voice : voices_) {
-      if (voice.Playing()) sum += voice.samples[voice.position++];
+      const std::size_t n = std::min(count, voice.size - voice.position);
+      for (std::size_t i = 0; i < n; ++i) sum[i] += voice.samples[voice.position + i];
+      voice.position += n;
     }
-    sum = sum * volume / kMaxVolume;
-    out[i] = static_cast<std::int16_t>(std::clamp<std::int32_t>(
-        sum, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
+    for (std::size_t i = 0; i < count; ++i) {
+      out[done + i] = static_cast<std::int16_t>(std::clamp(
+          sum[i] * volume / kMaxVolume, std::int32_t{INT16_MIN}, std::int32_t{INT16_MAX}));
+    }
+    done += count;
   }
 }
 
