@@ -11,6 +11,9 @@
 
 namespace voltaro {
 
+// The rate the effects are made at and the device is asked for.
+inline constexpr int kAudioRate = 44100;
+
 class SdlAudio {
  public:
   // Opens the default device at the mixer's rate, mono 16-bit (SDL converts
