@@ -10,8 +10,10 @@
 namespace voltaro {
 namespace {
 
-// About 12 ms a buffer at 44.1 kHz: an effect starts within a frame of play.
-constexpr Uint16 kBufferFrames = 512;
+// About 23 ms a buffer at 44.1 kHz: an effect is heard within a frame or two
+// of play. SDL's audio thread wakes for each buffer, and waking costs more
+// than mixing: half this buffer would double sound's processor time.
+constexpr Uint16 kBufferFrames = 1024;
 
 // Without a sound card ALSA's library writes some ten lines of its own while
 // SDL tries the device; the game says what failed in one line instead. SDL
