@@ -15,16 +15,12 @@
 namespace voltaro {
 namespace {
 
-// A game in play: the car stands on a plate, coins and enemies in view, no
-// bullet flying.
+// A game in play: the car stands on a plate, enemies in view, no bullet flying.
 GameState InPlay() {
   GameState game;
-  game.GameMode = kModePlaying;
   game.CarX = 100;
   game.CarY = 184;
   game.OnPlate = true;
-  for (std::size_t i = 0; i < game.Coins.size(); ++i)
-    game.Coins[i] = {20.0f * static_cast<float>(i), 50};
   game.Enemies[0] = {40, 120, false, 1, true};
   game.Enemies[1] = {150, 300, true, 2, true};
   game.Score = 500;
@@ -102,21 +98,19 @@ TEST(FrameCues, EachSignGivesItsEffect) {
 // Plays through the play session with the simulator's pilot at the keys.
 class PilotHost final : public PlayHost {
  public:
-  explicit PilotHost(std::uint64_t seed) : pilot_(seed) {}
+  explicit PilotHost(std::uint64_t seed) : pilot(seed) {}
   void BeginFrame() override {
-    keys_.clear();
-    pilot_.Decide(game, ++tick_, keys_);
-    for (const sim::KeyEvent& key : keys_) session.Deliver(key.down, key.code);
+    keys.clear();
+    pilot.Decide(game, ++tick, keys);
+    for (const sim::KeyEvent& key : keys) session.Deliver(key.down, key.code);
   }
 
   GameState game;
   RandomSource random{7};
   PlaySession session{game, random, *this};
-
- private:
-  sim::Pilot pilot_;
-  std::vector<sim::KeyEvent> keys_;
-  std::uint64_t tick_ = 0;
+  sim::Pilot pilot;
+  std::vector<sim::KeyEvent> keys;
+  std::uint64_t tick = 0;
 };
 
 TEST(CueObserver, WholeGamesSoundTheirJumpsShotsAndEnd) {
