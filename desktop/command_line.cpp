@@ -18,6 +18,7 @@ constexpr const char* kControls =
     "  Z, V, D       fire left, right, up\n"
     "  P, Pause      pause and resume play\n"
     "  F11           fullscreen on and off (Alt+Enter too)\n"
+    "  M             sound off and on\n"
     "  closing the window ends the program; an unfinished game is not scored\n";
 
 // One line per option; each writes straight into its field of `options`.
@@ -38,6 +39,7 @@ void DefineOptions(CLI::App& app, CommandLine& options) {
       ->type_name("N")
       ->check(CLI::Range(1, 16));
   app.add_flag("--fullscreen", options.fullscreen, "Start in fullscreen (F11 or Alt+Enter switch)");
+  app.add_flag("--mute", options.mute, "Start with the sound off (M switches it on and off)");
 }
 
 }  // namespace

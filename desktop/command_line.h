@@ -18,6 +18,7 @@ struct CommandLine {
   int replaySpeed = 1;      // --replay-speed: frames per frame period
   int scale = 0;            // --scale: open the window at this factor (0: as the settings say)
   bool fullscreen = false;  // --fullscreen: start in fullscreen
+  bool mute = false;        // --mute: start with the sound off
 };
 
 // What --help and --version show that the parse cannot know by itself.

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "desktop/pad_input.h"
+#include "desktop/sdl_audio.h"
 #include "desktop/sdl_clock.h"
 #include "desktop/sdl_shell.h"
 #include "desktop/settings.h"
@@ -21,6 +22,7 @@
 #include "saves/replay_files.h"
 #include "saves/save_place.h"
 #include "scenes/scenes.h"
+#include "sound/frame_cues.h"
 
 namespace voltaro {
 namespace {
@@ -88,6 +90,14 @@ int RunGame(const CommandLine& options, const std::string& programDir,
     if (options.scale > 0) settings.window.scale = options.scale;
     if (options.fullscreen) settings.window.fullscreen = true;
     shell.Configure(settings);
+    // The effects follow what each frame did; the device opens after the
+    // window and closes before it.
+    Mixer mixer(SynthesiseEffects(kAudioRate));
+    mixer.SetVolume(settings.sound.volume);
+    mixer.SetMuted(settings.sound.mute || options.mute);
+    const bool openedMuted = mixer.Muted();
+    SdlAudio audio(mixer, std::cerr);
+    CueObserver cues([&mixer](Effect effect) { mixer.Trigger(effect); });
     // Mappings for pads SDL does not know: beside the program or the settings.
     LoadControllerMappings({programDir, settingsPlace.directory}, std::cerr);
     SavePlace place;
@@ -104,7 +114,13 @@ int RunGame(const CommandLine& options, const std::string& programDir,
           if (!place.directory.empty()) MakeSaveDirectory(place, nullptr);
           replays.Save(game, newRecord, std::cerr);
         }};
+    // A new record is heard as the game-over screen shows it.
+    store.write = [write = std::move(store.write), &cues](std::int32_t hiScore) {
+      cues.NewRecord();
+      return write(hiScore);
+    };
     Scenes scenes(shell, sprites, std::move(store));
+    scenes.Watch(cues);
     if (frameLog) {
       scenes.SetFrameObserver([&log = *frameLog](const char* scene, std::int32_t frameTime) {
         log << scene << ' ' << frameTime << ' ' << MonotonicMicroseconds() << '\n';
@@ -127,6 +143,10 @@ int RunGame(const CommandLine& options, const std::string& programDir,
           !(*opened == shell.WindowState())) {
         MakeSaveDirectory(settingsPlace, nullptr);
         SaveWindowSettings(settingsPlace.iniPath, *opened, shell.WindowState(), std::cerr);
+      }
+      if (!replay && !settingsPlace.iniPath.empty() && mixer.Muted() != openedMuted) {
+        MakeSaveDirectory(settingsPlace, nullptr);
+        SaveSoundMute(settingsPlace.iniPath, mixer.Muted(), std::cerr);
       }
       throw;
     }

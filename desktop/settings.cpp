@@ -57,22 +57,23 @@ std::optional<bool> ParseSwitch(std::string_view text) {
   return std::nullopt;
 }
 
-std::optional<int> ParseScale(std::string_view text) {
+// A whole number from `low` to `high` (at most 999).
+std::optional<int> ParseWhole(std::string_view text, int low, int high) {
   text = Trim(text);
-  if (text.empty() || text.size() > 2) return std::nullopt;
+  if (text.empty() || text.size() > 3) return std::nullopt;
   int value = 0;
   for (const char c : text) {
     if (c < '0' || c > '9') return std::nullopt;
     value = value * 10 + (c - '0');
   }
-  if (value < kMinScale || value > kMaxScale) return std::nullopt;
+  if (value < low || value > high) return std::nullopt;
   return value;
 }
 
 void ParseWindow(std::string_view bytes, Warner& warn, WindowSettings& window) {
   for (const ProfileEntry& entry : FirstEntries(bytes, kWindowSection, warn)) {
     if (SameName(entry.name, "Scale")) {
-      if (const auto scale = ParseScale(entry.value)) {
+      if (const auto scale = ParseWhole(entry.value, kMinScale, kMaxScale)) {
         window.scale = *scale;
       } else {
         warn.At(entry, kWindowSection, Quoted(entry.value) + " is not a whole number from 1 to 16",
@@ -88,6 +89,27 @@ void ParseWindow(std::string_view bytes, Warner& warn, WindowSettings& window) {
       }
     } else {
       warn.At(entry, kWindowSection, "no such setting", "ignored");
+    }
+  }
+}
+
+void ParseSound(std::string_view bytes, Warner& warn, SoundSettings& sound) {
+  for (const ProfileEntry& entry : FirstEntries(bytes, kSoundSection, warn)) {
+    if (SameName(entry.name, "Volume")) {
+      if (const auto volume = ParseWhole(entry.value, 0, 100)) {
+        sound.volume = *volume;
+      } else {
+        warn.At(entry, kSoundSection, Quoted(entry.value) + " is not a whole number from 0 to 100",
+                "it stays 60");
+      }
+    } else if (SameName(entry.name, "Mute")) {
+      if (const auto on = ParseSwitch(entry.value)) {
+        sound.mute = *on;
+      } else {
+        warn.At(entry, kSoundSection, Quoted(entry.value) + " is neither 0 nor 1", "it stays 0");
+      }
+    } else {
+      warn.At(entry, kSoundSection, "no such setting", "ignored");
     }
   }
 }
@@ -189,6 +211,7 @@ Settings ParseSettings(std::string_view bytes, const std::string& path, std::ost
   Settings settings;
   Warner warn(path, warnings);
   ParseWindow(bytes, warn, settings.window);
+  ParseSound(bytes, warn, settings.sound);
   ParseBindings<SDL_Keycode>(
       bytes, kKeysSection, "key", warn, settings.keys.keys,
       [](const std::string& name) -> std::optional<SDL_Keycode> {
@@ -245,6 +268,13 @@ bool SaveWindowSettings(const std::string& path, const WindowSettings& opened,
     }
   }
   return ok;
+}
+
+bool SaveSoundMute(const std::string& path, bool mute, std::ostream& warnings) {
+  std::string whyNot;
+  if (WriteProfileString(path, kSoundSection, "Mute", mute ? "1" : "0", &whyNot)) return true;
+  warnings << kWarning << path << ": cannot store the sound's Mute: " << whyNot << '\n';
+  return false;
 }
 
 }  // namespace voltaro

@@ -4,9 +4,11 @@
 //   [Keys]    Left, Right, Jump, FireLeft, FireRight, FireUp, Start: lists of
 //             SDL key names ("FireLeft=Z, J")
 //   [Pad]     the same actions: lists of SDL game-controller button names
+//   [Sound]   Volume=0..100, Mute=0|1
 // Read once at start-up; a bad entry never stops the game: one warning names
 // the file, the line and the problem, and that entry keeps its default.
-// [Window] is written back when the window closes, if the player changed it.
+// [Window] and Mute are written back when the window closes, if the player
+// changed them.
 #pragma once
 
 #include <ostream>
@@ -20,6 +22,7 @@ namespace voltaro {
 inline constexpr const char* kWindowSection = "Window";
 inline constexpr const char* kKeysSection = "Keys";
 inline constexpr const char* kPadSection = "Pad";
+inline constexpr const char* kSoundSection = "Sound";
 
 struct WindowSettings {
   int scale = 1;  // the factor the window opens at
@@ -29,8 +32,16 @@ struct WindowSettings {
   bool operator==(const WindowSettings&) const = default;
 };
 
+struct SoundSettings {
+  int volume = 60;  // 0 to 100
+  bool mute = false;
+
+  bool operator==(const SoundSettings&) const = default;
+};
+
 struct Settings {
   WindowSettings window;
+  SoundSettings sound;
   KeyBindings keys = DefaultKeyBindings();
   PadBindings pad = DefaultPadBindings();
 };
@@ -48,5 +59,8 @@ Settings ReadSettings(const std::string& path, std::ostream& warnings);
 // one warning; false then.
 bool SaveWindowSettings(const std::string& path, const WindowSettings& opened,
                         const WindowSettings& closing, std::ostream& warnings);
+
+// Writes Mute in [Sound] as the player left it with the M key; as above.
+bool SaveSoundMute(const std::string& path, bool mute, std::ostream& warnings);
 
 }  // namespace voltaro

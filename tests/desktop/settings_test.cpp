@@ -19,7 +19,8 @@ using testing::WriteWholeFile;
 constexpr const char* kPath = "/games/Voltaro5.ini";
 
 bool operator==(const Settings& a, const Settings& b) {
-  return a.window == b.window && a.keys.keys == b.keys.keys && a.pad.buttons == b.pad.buttons;
+  return a.window == b.window && a.sound == b.sound && a.keys.keys == b.keys.keys &&
+         a.pad.buttons == b.pad.buttons;
 }
 
 // The text without its line `line` (counted from 1).
@@ -35,10 +36,11 @@ TEST(Settings, GoodEntriesReplaceTheDefaults) {
   const Settings s = ParseSettings(
       "[VOLTARO ZIP 5]\nHighScore=5\n[window]\nscale = 3\nFullscreen=1\nPauseOnFocusLoss=0\n"
       "[Keys]\nFireLeft=Z, J\nStart=Space\nleft=right\nRight=Left\n"
-      "[Pad]\nJump=leftshoulder, A\nStart=back\n",
+      "[Pad]\nJump=leftshoulder, A\nStart=back\n[Sound]\nVolume=0\nMute=1\n",
       kPath, warnings);
   EXPECT_EQ(warnings.str(), "");
   EXPECT_EQ(s.window, (WindowSettings{3, true, false}));
+  EXPECT_EQ(s.sound, (SoundSettings{0, true}));
   EXPECT_EQ(s.keys[Action::kFireLeft], (std::vector<SDL_Keycode>{SDLK_z, SDLK_j}));
   EXPECT_EQ(s.keys[Action::kStart], std::vector<SDL_Keycode>{SDLK_SPACE});
   // Left=Right and Right=Left swap the arrows: neither clashes with the other's default.
@@ -69,6 +71,9 @@ TEST(Settings, EachBadEntryWarnsWithFileAndLineAndKeepsItsDefault) {
       {"[Window]\nPauseOnFocusLoss=2",
        ":2: [Window] PauseOnFocusLoss: \"2\" is neither 0 nor 1; it stays 1"},
       {"[Window]\nZoom=2", ":2: [Window] Zoom: no such setting; ignored"},
+      {"[Sound]\nVolume=101",
+       ":2: [Sound] Volume: \"101\" is not a whole number from 0 to 100; it stays 60"},
+      {"[Sound]\nMute=on", ":2: [Sound] Mute: \"on\" is neither 0 nor 1; it stays 0"},
       {"[Window]\nScale=2\nScale=3", ":3: [Window] Scale: set again; the line 2 counts"},
       {"\n[Keys]\nLeft=Nope",
        ":3: [Keys] Left: unknown key name \"Nope\"; Left keeps its default (Left)"},

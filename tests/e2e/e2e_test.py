@@ -427,6 +427,51 @@ def case_replay_round_trip(args, x, pictures):
             check(files == ["stderr.txt", "voltaro5"], f"the replay wrote files: {files}")
 
 
+class DiskSound:
+    """The X server `x` for a game whose sound SDL's disk driver writes to `path`."""
+
+    def __init__(self, x, path):
+        self.x, self.path = x, path
+
+    def __getattr__(self, name):
+        return getattr(self.x, name)
+
+    def env(self):
+        return dict(self.x.env(), SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=self.path)
+
+
+def case_sound_follows_play(args, x, pictures):
+    """Play is silent until the car jumps, and the jump is heard at once; with
+    --mute the jump is silent, M gives the sound back (a shot is heard) and the
+    settings keep it on."""
+    quarter = 44100 * 2 // 4  # a quarter of a second of mono 16-bit samples
+    standing = lambda car, found: car and plate_under(car, found) is not None  # noqa: E731
+    for muted in (False, True):
+        sound = DiskSound(x, os.path.join(pictures.dir, f"sound{int(muted)}.raw"))
+        with Game(sound, args.game, ini=INI.format(0), args=["--mute"] * muted) as game:
+            game.find_window()
+            start_play(game, pictures, 0)
+            wait_for("the car on a plate", lambda: standing(*play_state(game, pictures)), 5.0)
+            game.focus()
+            jumped = os.path.getsize(sound.path)
+            x.run("xdotool", "key", "Up")
+            time.sleep(0.5)
+            samples = pathlib.Path(sound.path).read_bytes()
+            heard = len(samples) - len(samples.lstrip(b"\0"))  # the first sound's byte
+            if not muted:
+                check(jumped <= heard < jumped + quarter,
+                      f"sound from byte {heard} of {len(samples)}, the jump at byte {jumped}")
+                continue
+            check(heard == len(samples) > jumped + quarter, f"a muted game sounded at {heard}")
+            game.key("m")
+            game.key("d")
+            time.sleep(0.5)
+            check(any(pathlib.Path(sound.path).read_bytes()[len(samples):]), "M gave no sound")
+            x.run(args.x_client, "close", str(game.window))
+            check(game.wait_exit(5.0) == 0, f"closing: {game.stderr_text()}")
+            check(b"[Sound]\nMute=0" in game.ini_bytes(), f"kept: {game.ini_bytes()!r}")
+
+
 NOBODY = 65534  # a user without rights anywhere but in the HOME it is given
 SKIP = 77  # the exit status ctest counts as a skipped test
 
