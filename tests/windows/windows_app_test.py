@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""The Windows packages under wine, checked from the Linux build: the game
+from the portable zip in a real window on its own Xvfb, and the installer.
+
+Usage: windows_app_test.py WINDOWS_BUILD LINUX_SIM voltaro5-e2e-frames
+voltaro5-e2e-x CASE. The window's helpers (Xvfb, screenshots, the game's own
+pictures) are the end-to-end tests' (tests/e2e). Without a Windows build a
+case is skipped (status 77), unless VOLTARO5_REQUIRE_WINDOWS is set."""
+
+import os
+import pathlib
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+sys.dont_write_bytecode = True
+HERE = pathlib.Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE.parent / "e2e"))
+import e2e_test  # noqa: E402
+from xsession import Failure, Game, XServer, check, wait_for  # noqa: E402
+
+WINE = HERE / "run_under_wine.sh"
+SKIP = 77
+
+
+class Wine:
+    """Windows programs in a wine prefix of the test's own (kept in the build
+    folder between runs), shown on `x`."""
+
+    def __init__(self, build, x):
+        self.prefix = build / "wine-app"
+        self.env = dict(x.env(), WINEPREFIX=str(self.prefix), WINEDEBUG="-all")
+
+    def command(self, exe, *args):
+        return [str(WINE), str(self.prefix), str(exe), *args]
+
+    def run(self, exe, *args):
+        done = subprocess.run(self.command(exe, *args), env=self.env, capture_output=True,
+                              timeout=120)
+        return done.returncode, done.stdout.decode(errors="replace")
+
+    def drive_c(self):
+        return self.prefix / "drive_c"
+
+    def user_folder(self):
+        return next((self.drive_c() / "users").glob("[!P]*/AppData"), None).parent
+
+    def stop(self):
+        subprocess.run(["/usr/lib/wine/wineserver", "-k"], env=self.env, timeout=30)
+
+
+class WineGame(Game):
+    """The tests' Game (tests/e2e/xsession.py) with voltaro5.exe run through
+    wine, in the folder the portable zip was unpacked into."""
+
+    def __init__(self, x, wine, folder):
+        self.x, self.dir, self.home = x, str(folder), tempfile.mkdtemp()
+        self.ini_path = folder / "Voltaro5.ini"
+        self.stderr = open(folder.parent / "stderr.txt", "wb")
+        self.started = time.monotonic()
+        self.process = subprocess.Popen(wine.command(folder / "voltaro5.exe"), env=wine.env,
+                                        stdout=subprocess.DEVNULL, stderr=self.stderr)
+        self.window = None
+
+
+def unpack_zip(build, work):
+    zips = list(build.glob("voltaro5-*-win64.zip"))
+    check(len(zips) == 1, f"not one portable zip in {build}: {zips}")
+    with zipfile.ZipFile(zips[0]) as archive:
+        names = sorted(n for n in archive.namelist() if not n.endswith("/"))
+        check(names == [f"voltaro5/{n}" for n in ("LICENSE.txt", "README.txt", "voltaro5-sim.exe",
+                                                   "voltaro5.exe")], f"the zip holds {names}")
+        for text in ("LICENSE.txt", "README.txt"):
+            data = archive.read("voltaro5/" + text)
+            check(data.count(b"\n") == data.count(b"\r\n") > 10, f"{text} has lines not in CR LF")
+        archive.extractall(work)
+    return work / "voltaro5"
+
+
+def case_portable_game(args, x, pictures):
+    """From the zip: --help names the file beside the program; the window shows
+    the Linux title pixel for pixel; Enter starts a game that plays to its end;
+    the record and the replay land beside voltaro5.exe, and the replay replays
+    on Linux to the recorded score; closing the window ends the program."""
+    folder = unpack_zip(args.build, args.work)
+    wine = Wine(args.build, x)
+    status, out = wine.run(folder / "voltaro5.exe", "--help")
+    check(status == 0 and "\\voltaro5\\Voltaro5.ini" in out, f"--help: {status} {out[-300:]}")
+    with WineGame(x, wine, folder) as game:
+        game.find_window(30.0)  # a new wine prefix takes its time
+        shots = [e2e_test.start_play(game, pictures, 0)]
+        score, new_record = e2e_test.wait_game_over(game, pictures, shots)
+        check(score > 0 and new_record, f"game over with {score}, new record {new_record}")
+        check(game.ini_bytes().decode().splitlines() == e2e_test.INI.format(score).splitlines(),
+              f"Voltaro5.ini holds {game.ini_bytes()!r}")
+        replayed = subprocess.run([args.sim, "--replay", str(folder / "last.v5replay")],
+                                  capture_output=True, text=True, timeout=60)
+        check(replayed.returncode == 0 and re.search(rf"\bscore {score}\b", replayed.stdout),
+              f"the replay on Linux: {replayed.returncode} {replayed.stdout} {replayed.stderr}")
+        x.run(args.x_client, "close", str(game.window))
+        check(game.wait_exit(5.0) == 0, f"closing gave status {game.process.returncode}")
+    wine.stop()
+
+
+def case_installer(args, x, pictures):
+    """setup.exe /S /D= installs the game, its shortcut, its uninstaller and its
+    entry in the installed apps; uninstall.exe /S takes them away again and
+    leaves the player's record."""
+    wine = Wine(args.build, x)
+    setup = next(args.build.glob("voltaro5-*-win64-setup.exe"))
+    target = wine.drive_c() / "Spiele" / "VOLTARO ZIP 5"
+    shutil.rmtree(target, ignore_errors=True)
+    check(wine.run(setup, "/S", r"/D=C:\Spiele\VOLTARO ZIP 5")[0] == 0, "the installer failed")
+    installed = sorted(p.name for p in target.iterdir())
+    check(installed == ["LICENSE.txt", "README.txt", "uninstall.exe", "voltaro5-sim.exe",
+                        "voltaro5.exe"], f"installed: {installed}")
+    menu = wine.user_folder() / "AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+    shortcut = menu / "VOLTARO ZIP 5.lnk"
+    check(shortcut.is_file(), f"no shortcut in {menu}")
+    key = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\voltaro5"
+    check("VOLTARO ZIP 5" in wine.run("reg.exe", "query", key)[1], "no entry in the installed apps")
+    (target / "Voltaro5.ini").write_bytes(b"[VOLTARO ZIP 5]\r\nHighScore=99\r\n")
+    check(wine.run(target / "uninstall.exe", "/S")[0] == 0, "the uninstaller failed")
+    # It goes on from a copy of itself after it returns.
+    wait_for("the uninstaller to finish", lambda: not (target / "voltaro5.exe").exists()
+             and not shortcut.exists(), 20.0, 0.2)
+    check(sorted(p.name for p in target.iterdir()) == ["Voltaro5.ini"], "more than the record left")
+    check(wine.run("reg.exe", "query", key)[0] != 0, "the entry in the installed apps stayed")
+    wine.stop()
+
+
+def main():
+    if len(sys.argv) != 6:
+        sys.exit(__doc__)
+    build, sim, frames, x_client, case = sys.argv[1:]
+    run_case = globals().get("case_" + case)
+    if run_case is None:
+        sys.exit(f"windows_app_test.py: no case named {case!r}")
+    build = pathlib.Path(build).resolve()
+    if not list(build.glob("voltaro5-*-win64-setup.exe")):
+        message = f"no Windows packages in {build}: run `make windows`"
+        if os.environ.get("VOLTARO5_REQUIRE_WINDOWS"):
+            sys.exit(message)
+        print(message + " (skipped)")
+        return SKIP
+    work = pathlib.Path(tempfile.mkdtemp(prefix="voltaro5-windows-app-"))
+    args = type("Args", (), dict(build=build, sim=sim, x_client=x_client, work=work))
+    pictures = e2e_test.Pictures(frames)
+    try:
+        with XServer() as x:
+            run_case(args, x, pictures)
+    except Failure as failure:
+        print(f"FAIL {case}: {failure} (files kept in {work})")
+        return 1
+    shutil.rmtree(work)
+    shutil.rmtree(pictures.dir, ignore_errors=True)
+    print(f"PASS {case}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
