@@ -33,7 +33,9 @@ class Wine:
 
     def __init__(self, build, x):
         self.prefix = build / "wine-app"
-        self.env = dict(x.env(), WINEPREFIX=str(self.prefix), WINEDEBUG="-all")
+        # SDL's own Windows video, not the X11 driver the Linux game is given.
+        self.env = dict(x.env(), WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
+                        SDL_VIDEODRIVER="windows")
 
     def command(self, exe, *args):
         return [str(WINE), str(self.prefix), str(exe), *args]
@@ -112,9 +114,10 @@ def case_installer(args, x, pictures):
     leaves the player's record."""
     wine = Wine(args.build, x)
     setup = next(args.build.glob("voltaro5-*-win64-setup.exe"))
-    target = wine.drive_c() / "Spiele" / "VOLTARO ZIP 5"
+    # wine quotes an argument with a blank, and NSIS takes /D= unquoted only.
+    target = wine.drive_c() / "Spiele" / "Jöran"
     shutil.rmtree(target, ignore_errors=True)
-    check(wine.run(setup, "/S", r"/D=C:\Spiele\VOLTARO ZIP 5")[0] == 0, "the installer failed")
+    check(wine.run(setup, "/S", r"/D=C:\Spiele\Jöran")[0] == 0, "the installer failed")
     installed = sorted(p.name for p in target.iterdir())
     check(installed == ["LICENSE.txt", "README.txt", "uninstall.exe", "voltaro5-sim.exe",
                         "voltaro5.exe"], f"installed: {installed}")
@@ -122,14 +125,14 @@ def case_installer(args, x, pictures):
     shortcut = menu / "VOLTARO ZIP 5.lnk"
     check(shortcut.is_file(), f"no shortcut in {menu}")
     key = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\voltaro5"
-    check("VOLTARO ZIP 5" in wine.run("reg.exe", "query", key)[1], "no entry in the installed apps")
+    check("VOLTARO ZIP 5" in wine.run(wine.drive_c() / "windows/system32/reg.exe", "query", key)[1], "no entry in the installed apps")
     (target / "Voltaro5.ini").write_bytes(b"[VOLTARO ZIP 5]\r\nHighScore=99\r\n")
     check(wine.run(target / "uninstall.exe", "/S")[0] == 0, "the uninstaller failed")
     # It goes on from a copy of itself after it returns.
     wait_for("the uninstaller to finish", lambda: not (target / "voltaro5.exe").exists()
              and not shortcut.exists(), 20.0, 0.2)
     check(sorted(p.name for p in target.iterdir()) == ["Voltaro5.ini"], "more than the record left")
-    check(wine.run("reg.exe", "query", key)[0] != 0, "the entry in the installed apps stayed")
+    check(wine.run(wine.drive_c() / "windows/system32/reg.exe", "query", key)[0] != 0, "the entry in the installed apps stayed")
     wine.stop()
 
 
