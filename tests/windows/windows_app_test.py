@@ -84,7 +84,8 @@ def unpack_zip(build, work):
 
 
 def case_portable_game(args, x, pictures):
-    """From the zip: --help names the file beside the program; the window shows
+    """From the zip: --help names the file beside the program on standard
+    output, and in a message box when there is no console; the window shows
     the Linux title pixel for pixel; Enter starts a game that plays to its end;
     the record and the replay land beside voltaro5.exe, and the replay replays
     on Linux to the recorded score; closing the window ends the program."""
@@ -92,6 +93,17 @@ def case_portable_game(args, x, pictures):
     wine = Wine(args.build, x)
     status, out = wine.run(folder / "voltaro5.exe", "--help")
     check(status == 0 and "\\voltaro5\\Voltaro5.ini" in out, f"--help: {status} {out[-300:]}")
+    # Started as a double-click starts it, with no console: --help in a box.
+    start = subprocess.Popen(wine.command(wine.drive_c() / "windows/system32/start.exe", "/unix",
+                                          str(folder / "voltaro5.exe"), "--help"),
+                             env=wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    box = wait_for("the help's message box", lambda: next(
+        (id for id, name, _ in x.top_level_windows() if name == "VOLTARO ZIP 5"), None), 20.0)
+    x.run(args.x_client, "close", str(box))
+    wait_for("the help's box to go", lambda: not any(
+        name == "VOLTARO ZIP 5" for _, name, _ in x.top_level_windows()), 10.0)
+    start.wait(10)
     with WineGame(x, wine, folder) as game:
         game.find_window(30.0)  # a new wine prefix takes its time
         shots = [e2e_test.start_play(game, pictures, 0)]
