@@ -2,10 +2,6 @@
 // CreateProcessW, its arguments quoted as the C runtime splits them; ended
 // with TerminateProcess (the box starts no helper of its own here); see
 // child_process.h.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include "desktop/child_process.h"

@@ -3,10 +3,6 @@
 // them (redirected, or the console it was started from), else shown in a
 // message box. The arguments are read again as wide text, so a path with any
 // letters in it arrives whole. See command_line_answer.h.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>

@@ -1,9 +1,5 @@
 // The process's usage from GetProcessTimes (in steps of 100 ns) and its peak
 // working set; see process_usage.h.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 // After windows.h, which it needs.
 #include <psapi.h>

@@ -2,10 +2,6 @@
 // (packaging/windows/), which holds every size from 16 to 256 pixels drawn
 // from the same art, in the title bar's and the task bar's sizes; see
 // sdl_icons.h. A program without it (a test build) keeps SDL's picture.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <windows.h>

@@ -1,8 +1,4 @@
 // UTF-8 to UTF-16 and back with Windows' own conversions; see wide_text.h.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <climits>

@@ -2,10 +2,6 @@
 // %APPDATA%\voltaro5\ (the roaming application data, where an installed game
 // keeps what the player made); paths take '/' in the game, which every wide
 // file call accepts, and are shown with '\'; see save_place.h.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <algorithm>
