@@ -74,18 +74,25 @@ tests/web/node_modules/.package-lock.json: tests/web/package.json tests/web/pack
 	@scripts/install-deps.sh browser
 	npm ci --prefix tests/web --no-audit --no-fund
 
-# The Windows build in build-win/, cross-built with mingw-w64: the simulator
-# (voltaro5-sim.exe, no DLLs needed), the layers below the window and their
-# tests, which `make test` runs under wine. SDL2, GoogleTest and CLI11 are
-# cross-built once into build-win/deps/, one folder per version.
+# The Windows build in build-win/, cross-built with mingw-w64: the game
+# (voltaro5.exe, a windowed program with its icon drawn by the Linux build's
+# voltaro5-icon-png), the simulator (voltaro5-sim.exe), the layers' tests,
+# which `make test` runs under wine, and the packages
+# voltaro5-VERSION-win64.zip and voltaro5-VERSION-win64-setup.exe. SDL2,
+# GoogleTest and CLI11 are cross-built once into build-win/deps/, one folder
+# per version. No DLL: everything is linked in.
 WIN_DIR := build-win
 windows:
 	@scripts/install-deps.sh windows
 	scripts/windows-deps.sh $(WIN_DIR)
+	cmake --preset default >/dev/null
+	cmake --build build -j $(JOBS) --target voltaro5-icon-png
 	cmake -S . -B $(WIN_DIR) -C $(WIN_DIR)/deps/windows-deps.cmake \
 	  --toolchain cmake/mingw-w64-x86_64.cmake \
-	  -DVOLTARO5_BUILD_APP=OFF -DVOLTARO5_BUILD_BENCH=OFF >/dev/null
+	  -DVOLTARO5_BUILD_APP=ON -DVOLTARO5_BUILD_BENCH=OFF \
+	  -DVOLTARO5_ICON_PNG_TOOL=$(CURDIR)/build/packaging/voltaro5-icon-png >/dev/null
 	cmake --build $(WIN_DIR) -j $(JOBS)
+	cmake --build $(WIN_DIR) --target voltaro5-packages
 
 # Long pilot and bot games in the sanitizer build.
 soak:

@@ -1,24 +1,18 @@
-// The input-method box's own process: this program again, started through
-// /proc/self/exe with kImeBoxArgument, which shows SDL's message box and ends;
+// The input-method box's own process: this program again, started with
+// kImeBoxArgument (child_process.h), which shows SDL's message box and ends;
 // and the game's wait for it.
 #include "desktop/ime_box.h"
 
 #include <SDL.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <time.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <vector>
 
+#include "desktop/child_process.h"
 #include "scenes/shell.h"
-
-extern char** environ;
 
 namespace voltaro {
 namespace {
@@ -66,9 +60,9 @@ int RunImeBox(const char* caption, const char* window) {
   // The box belongs to the game's window, which this process knows only by
   // its X id.
   SDL_Window* parent = nullptr;
-  const unsigned long id = std::strtoul(window, nullptr, 10);
+  const std::uintptr_t id = std::strtoull(window, nullptr, 10);
   if (id != 0 && SDL_Init(SDL_INIT_VIDEO) == 0) {
-    parent = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(id)));
+    parent = SDL_CreateWindowFrom(reinterpret_cast<const void*>(id));
   }
   int status = 0;
   if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, kImeMessage, parent) != 0) {
@@ -80,29 +74,10 @@ int RunImeBox(const char* caption, const char* window) {
   return status;
 }
 
-pid_t StartImeBox(const std::string& caption, unsigned long window) {
-  posix_spawnattr_t attributes;
-  if (posix_spawnattr_init(&attributes) != 0) return -1;
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  std::string name = "voltaro5", argument = kImeBoxArgument, text = caption,
-              id = std::to_string(window);
-  char* argv[] = {name.data(), argument.data(), text.data(), id.data(), nullptr};
-  pid_t box = -1;
-  if (posix_spawn(&box, "/proc/self/exe", nullptr, &attributes, argv, environ) != 0) box = -1;
-  posix_spawnattr_destroy(&attributes);
-  return box;
-}
-
-void EndImeBox(pid_t box) {
-  kill(-box, SIGKILL);
-  while (waitpid(box, nullptr, 0) < 0 && errno == EINTR) {
-  }
-}
-
-void ShowImeBoxAndWait(SDL_Window* window, unsigned long xWindow, const std::string& caption) {
-  const pid_t box = StartImeBox(caption, xWindow);
-  if (box < 0) {
+void ShowImeBoxAndWait(SDL_Window* window, std::uintptr_t xWindow, const std::string& caption) {
+  std::optional<ChildProcess> box =
+      StartThisProgram({kImeBoxArgument, caption, std::to_string(xWindow)});
+  if (!box) {
     // In this process, as a last resort.
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), kImeMessage, window)) {
       WarnBoxFailed();
@@ -110,15 +85,12 @@ void ShowImeBoxAndWait(SDL_Window* window, unsigned long xWindow, const std::str
   } else {
     // The game stands still until the box is dismissed; only a close of the
     // window is looked for meanwhile, and it ends the box with the game.
-    for (;;) {
-      const pid_t done = waitpid(box, nullptr, WNOHANG);
-      if (done == box || (done < 0 && errno != EINTR)) break;
+    while (!HasEnded(*box)) {
       if (CloseRequested()) {
-        EndImeBox(box);
+        EndNow(*box);
         throw QuitRequested();
       }
-      timespec step{0, 20'000'000};
-      nanosleep(&step, nullptr);
+      SDL_Delay(20);
     }
   }
   // The box took the focus from the window; that is no reason to pause, as

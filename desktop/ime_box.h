@@ -5,14 +5,15 @@
 #pragma once
 
 #include <SDL_video.h>
-#include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 
 namespace voltaro {
 
-// The program runs as the box's process when started with this argument, the
-// caption and the game window's X id (0 for none):
+// The program runs as the box's process (child_process.h) when started with
+// this argument, the caption and the game window's X id (0 for none, as on
+// Windows, where the box stands on its own):
 // `voltaro5 --input-method-box CAPTION WINDOW`.
 inline constexpr const char* kImeBoxArgument = "--input-method-box";
 
@@ -21,18 +22,11 @@ inline constexpr const char* kImeBoxArgument = "--input-method-box";
 // with SDL's reason on stderr.
 int RunImeBox(const char* caption, const char* window);
 
-// Starts this program as the box's process, in a process group of its own so
-// that it and whatever it starts can be ended together. -1 when it cannot.
-pid_t StartImeBox(const std::string& caption, unsigned long window);
-
-// Ends the box's process group at once.
-void EndImeBox(pid_t box);
-
 // Shows the box over the game's window (X id `xWindow`, 0 for none) and waits
 // until it is dismissed, looking only for a close of the window meanwhile,
 // which ends the box and throws QuitRequested. Without a box process, SDL's
 // box in this process. The focus the box took is no reason to pause: those
 // focus losses are taken out of the queue.
-void ShowImeBoxAndWait(SDL_Window* window, unsigned long xWindow, const std::string& caption);
+void ShowImeBoxAndWait(SDL_Window* window, std::uintptr_t xWindow, const std::string& caption);
 
 }  // namespace voltaro

@@ -7,7 +7,8 @@ namespace voltaro {
 
 std::string AppDirFromBasePath(const char* basePath) {
   std::string dir = (basePath != nullptr && basePath[0] != '\0') ? basePath : "./";
-  if (dir.back() != '/') dir += '/';
+  // SDL ends it in the system's separator: '/', or '\\' on Windows.
+  if (dir.back() != '/' && dir.back() != '\\') dir += '/';
   return dir;
 }
 

@@ -8,8 +8,9 @@
 
 namespace voltaro {
 
-// The program's folder from SDL's base path, always ending in '/'. Without a
-// base path, the current folder ("./").
+// The program's folder from SDL's base path, always ending in a separator
+// ('/', or SDL's '\\' on Windows). Without a base path, the current folder
+// ("./").
 std::string AppDirFromBasePath(const char* basePath);
 
 // The program's folder; when SDL cannot tell, a warning on `warnings` and the

@@ -3,14 +3,13 @@
 // start-up failure, is shown in a message box and ends with status 1.
 #include "desktop/run_game.h"
 
-#include <sys/resource.h>
-
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
 
 #include "desktop/pad_input.h"
+#include "desktop/process_usage.h"
 #include "desktop/sdl_audio.h"
 #include "desktop/sdl_clock.h"
 #include "desktop/sdl_shell.h"
@@ -38,12 +37,9 @@ std::uint64_t MonotonicMicroseconds() {
 
 // Closes the frame log with the process's processor time and peak memory.
 void LogUsage(std::ostream& log) {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  log << "end " << MonotonicMicroseconds() << " user_us "
-      << usage.ru_utime.tv_sec * 1000000L + usage.ru_utime.tv_usec << " sys_us "
-      << usage.ru_stime.tv_sec * 1000000L + usage.ru_stime.tv_usec << " maxrss_kb "
-      << usage.ru_maxrss << '\n';
+  const ProcessUsage usage = ReadProcessUsage();
+  log << "end " << MonotonicMicroseconds() << " user_us " << usage.userUs << " sys_us "
+      << usage.systemUs << " maxrss_kb " << usage.peakMemoryKb << '\n';
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include "desktop/sdl_clock.h"
 
 #include <SDL.h>
+#ifndef _WIN32  // no X connection on Windows (a stopgap until the clock is ported)
 #include <poll.h>
+#endif
 #include <time.h>
 
 #include <algorithm>
@@ -43,12 +45,14 @@ void EventSleep::SleepOnEvents(int timeoutMs) const {
   // Pumping first moves everything the X library has already read into SDL's
   // queue, so sleeping on the connection cannot miss an event.
   if (EventPending()) return;
+#ifndef _WIN32
   if (xConnection_ >= 0) {
     pollfd connection{xConnection_, POLLIN, 0};
     poll(&connection, 1, timeoutMs);  // a signal (the close by SIGTERM) ends it early too
-  } else {
-    SDL_WaitEventTimeout(nullptr, timeoutMs);
+    return;
   }
+#endif
+  SDL_WaitEventTimeout(nullptr, timeoutMs);
 }
 
 void EventSleep::WaitUntil(std::int32_t tick) const {

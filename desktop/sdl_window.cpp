@@ -44,12 +44,14 @@ SdlWindow::SdlWindow(const Sprites& sprites) : sprites_(sprites) {
   }
   SDL_SetWindowMinimumSize(window_, width, height);
   SetWindowIcons(window_, sprites.icon32, sprites.icon16);
+#ifndef _WIN32  // no X connection on Windows (a stopgap until the window is ported)
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
     xConnection_ = ConnectionNumber(info.info.x11.display);
     xWindow_ = info.info.x11.window;
   }
+#endif
   lastShown_ = Surface(width, height, kBlack);
 }
 

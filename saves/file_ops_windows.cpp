@@ -6,10 +6,6 @@
 // ever translated; the new file replaces the old one with MoveFileExW, as
 // rename() here does not replace. file_ops_posix.cpp is the same for POSIX
 // systems.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>

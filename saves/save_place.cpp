@@ -1,9 +1,8 @@
 // The choice of the place for the saved files. The file system's answers and
 // the folder's creation are system calls: file_ops_posix.cpp,
-// file_ops_windows.cpp.
+// file_ops_windows.cpp; the data folder and the form of paths differ between
+// systems too: save_place_posix.cpp, save_place_windows.cpp.
 #include "saves/save_place.h"
-
-#include <cstdlib>
 
 #include "saves/file_write.h"
 
@@ -14,15 +13,6 @@ struct Verdict {
   bool usable = false;
   std::string why;  // completes "the file ..." or "... because the file"
 };
-
-bool IsAbsolute(const std::optional<std::string>& path) {
-  return path && !path->empty() && path->front() == '/';
-}
-
-std::string WithSlash(std::string dir) {
-  if (dir.empty() || dir.back() != '/') dir.push_back('/');
-  return dir;
-}
 
 // Whether the file at `path` can be kept up to date; `makeFolders` when
 // missing folders above it would be created.
@@ -54,36 +44,25 @@ Verdict Judge(const std::string& path, const SaveProbe& probe, bool makeFolders)
 
 }  // namespace
 
-SaveEnvironment ProcessSaveEnvironment() {
-  SaveEnvironment environment;
-  if (const char* value = std::getenv("XDG_DATA_HOME")) environment.xdgDataHome = value;
-  if (const char* value = std::getenv("HOME")) environment.home = value;
-  return environment;
-}
-
 SavePlace ChooseSavePlace(const std::string& appDir, const SaveEnvironment& environment,
                           const SaveProbe& probe) {
   SavePlace place;
-  place.programIni = WithSlash(appDir) + kSaveFileName;
-  std::string dataDir;
-  if (IsAbsolute(environment.xdgDataHome)) {
-    dataDir = WithSlash(*environment.xdgDataHome) + kDataFolderName + "/";
-  } else if (IsAbsolute(environment.home)) {
-    dataDir = WithSlash(*environment.home) + ".local/share/" + kDataFolderName + "/";
-  }
+  const std::string programDir = FolderPath(appDir);
+  place.programIni = programDir + kSaveFileName;
+  const std::string dataDir = DataFolder(environment);
   if (!dataDir.empty()) place.dataIni = dataDir + kSaveFileName;
 
   const Verdict beside = Judge(place.programIni, probe, false);
   if (beside.usable) {
     place.spot = SaveSpot::kBesideProgram;
     place.iniPath = place.programIni;
-    place.directory = WithSlash(appDir);
+    place.directory = programDir;
     place.why = "beside the program, as the file there " + beside.why;
     return place;
   }
   const std::string besideWhy = "the file beside the program " + beside.why;
   if (dataDir.empty()) {
-    place.why = besideWhy + ", and neither XDG_DATA_HOME nor HOME names a data folder";
+    place.why = besideWhy + ", and " + kNoDataFolder;
     return place;
   }
   const Verdict data = Judge(place.dataIni, probe, true);
@@ -100,16 +79,17 @@ SavePlace ChooseSavePlace(const std::string& appDir, const SaveEnvironment& envi
 
 std::string DescribeSavePlace(const SavePlace& place) {
   if (place.spot == SaveSpot::kNowhere) {
-    return "Best score: not kept, as " + place.why + ".\n  (" + place.programIni +
-           (place.dataIni.empty() ? "" : ", " + place.dataIni) + ")\n";
+    return "Best score: not kept, as " + place.why + ".\n  (" + ShownPath(place.programIni) +
+           (place.dataIni.empty() ? "" : ", " + ShownPath(place.dataIni)) + ")\n";
   }
-  return "Best score: " + place.iniPath + "\n  (" + place.why + ")\n";
+  return "Best score: " + ShownPath(place.iniPath) + "\n  (" + place.why + ")\n";
 }
 
 std::string SavePlaceWarning(const SavePlace& place) {
   if (place.spot != SaveSpot::kNowhere) return "";
-  std::string text = "voltaro5: warning: the best score cannot be kept in " + place.programIni;
-  if (!place.dataIni.empty()) text += " nor in " + place.dataIni;
+  std::string text =
+      "voltaro5: warning: the best score cannot be kept in " + ShownPath(place.programIni);
+  if (!place.dataIni.empty()) text += " nor in " + ShownPath(place.dataIni);
   return text + ": " + place.why + "\n";
 }
 

@@ -5,8 +5,11 @@
 // of the game in a folder of its own keeps everything with it. When it cannot
 // (a system-wide install, a read-only file or folder), the player's data
 // folder takes its place: $XDG_DATA_HOME/voltaro5/, or ~/.local/share/voltaro5/
-// when that variable is unset or not an absolute path. The choice is made
-// once at start-up, from facts that tests can make up (SaveProbe).
+// when that variable is unset or not an absolute path; on Windows
+// %APPDATA%\voltaro5\ (save_place_posix.cpp, save_place_windows.cpp: CMake
+// builds one). The choice is made once at start-up, from facts that tests can
+// make up (SaveProbe). Paths are UTF-8 with '/' between folders on every
+// system; DescribeSavePlace shows them as the system writes them.
 #pragma once
 
 #include <functional>
@@ -42,6 +45,7 @@ SaveProbe RealSaveProbe();
 struct SaveEnvironment {
   std::optional<std::string> xdgDataHome;
   std::optional<std::string> home;
+  std::optional<std::string> appData = std::nullopt;  // APPDATA, read on Windows only
 };
 
 SaveEnvironment ProcessSaveEnvironment();
@@ -60,7 +64,7 @@ struct SavePlace {
   std::string directory;
   // Both candidates, for reading the best score from each: the file beside
   // the program, and the one in the data folder (empty when neither
-  // XDG_DATA_HOME nor HOME gives an absolute path).
+  // XDG_DATA_HOME nor HOME gives an absolute path; on Windows, APPDATA).
   std::string programIni;
   std::string dataIni;
   // Why the file is where it is, in a few words ("the program's folder is
@@ -68,7 +72,7 @@ struct SavePlace {
   std::string why;
 };
 
-// Chooses the place for the program in `appDir` (ending in '/').
+// Chooses the place for the program in `appDir` (ending in a separator).
 SavePlace ChooseSavePlace(const std::string& appDir, const SaveEnvironment& environment,
                           const SaveProbe& probe);
 
@@ -82,5 +86,18 @@ std::string DescribeSavePlace(const SavePlace& place);
 // The one warning when nothing can be written, naming both places; empty
 // otherwise.
 std::string SavePlaceWarning(const SavePlace& place);
+
+// ---- What each system gives (save_place_posix.cpp, save_place_windows.cpp) --
+
+// The folder `dir` in the game's form: '/' between folders, ending in '/'.
+std::string FolderPath(std::string dir);
+// Whether `path` names a place from the top of a file system.
+bool IsAbsolutePath(const std::string& path);
+// The player's data folder for the game ("" when the environment names
+// none), and why there is none, for the reason nothing is saved.
+std::string DataFolder(const SaveEnvironment& environment);
+extern const char* const kNoDataFolder;
+// A path as the player's system writes it.
+std::string ShownPath(std::string path);
 
 }  // namespace voltaro

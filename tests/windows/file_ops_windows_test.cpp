@@ -1,8 +1,10 @@
-// The save files' system calls on Windows (saves/file_ops_windows.cpp), run
-// under wine: a new record replaces the old file whole (where rename() would
-// refuse), every byte kept, names in any script, a read-only file left alone,
-// and a write that fails part-way leaves the old file and no temporary one.
+// The save files on Windows (saves/*_windows.cpp), run under wine: a new
+// record replaces the old file whole (where rename() would refuse), every byte
+// kept, names in any script, a read-only file left alone, a write that fails
+// part-way leaves the old file and no temporary one; and where the record is
+// kept.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,11 +12,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "saves/file_write.h"
+#include "saves/high_score.h"
 #include "saves/profile_file.h"
 #include "saves/save_place.h"
 
@@ -139,18 +144,57 @@ TEST_F(WindowsFiles, AFullDiskLeavesTheOldFileAndTheDataIsFlushedBeforeTheMove) 
   EXPECT_EQ(Get(file), "new");
 }
 
-TEST_F(WindowsFiles, TheSaveFolderIsMadeThroughEitherSlash) {
-  SavePlace place;
-  place.directory = Utf8(dir_) + "\\data/voltaro5\\" + "Ø/";
-  std::string whyNot;
-  ASSERT_TRUE(MakeSaveDirectory(place, &whyNot)) << whyNot;
-  EXPECT_TRUE(fs::is_directory(dir_ / "data" / "voltaro5" / u8"Ø"));
-  ASSERT_TRUE(MakeSaveDirectory(place, &whyNot)) << "again, when it is there: " << whyNot;
+// The record beside voltaro5.exe when it can be updated, else in
+// %APPDATA%\voltaro5\, else nowhere; written there and read back.
+TEST_F(WindowsFiles, TheRecordIsKeptBesideTheProgramElseInAppData) {
+  int number = 0;
+  enum class Beside { kNothing, kReadOnlyFile, kNoFolder };
+  struct Case {
+    const char* what;
+    Beside beside;
+    bool absoluteAppData;
+    SaveSpot spot;
+  };
+  const Case cases[] = {
+      {"a folder that takes new files", Beside::kNothing, true, SaveSpot::kBesideProgram},
+      {"a read-only file", Beside::kReadOnlyFile, true, SaveSpot::kDataFolder},
+      {"no folder", Beside::kNoFolder, true, SaveSpot::kDataFolder},
+      {"a read-only file, APPDATA relative", Beside::kReadOnlyFile, false, SaveSpot::kNowhere},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path root = dir_ / std::to_string(++number);
+    const fs::path program = root / u8"Jöran" / u8"Spiele ✓";
+    const fs::path appData = root / u8"Jöran" / "AppData" / "Roaming";
+    fs::create_directories(appData);
+    if (c.beside != Beside::kNoFolder) fs::create_directories(program);
+    if (c.beside == Beside::kReadOnlyFile) {
+      std::ofstream(program / "Voltaro5.ini") << "[VOLTARO ZIP 5]\r\nHighScore=7\r\n";
+      fs::permissions(program / "Voltaro5.ini", fs::perms::owner_read);
+    }
+    // As SDL gives the program's folder: '\' between folders and at the end.
+    const std::string programDir = Utf8(program) + "\\";
+    SaveEnvironment environment;
+    environment.appData = c.absoluteAppData ? Utf8(appData) : "AppData";
+    const SavePlace place = ChooseSavePlace(programDir, environment, RealSaveProbe());
+    EXPECT_EQ(place.spot, c.spot) << place.why;
+    if (c.spot == SaveSpot::kNowhere) continue;
+    const fs::path file = c.spot == SaveSpot::kBesideProgram
+                              ? program / "Voltaro5.ini"
+                              : appData / "voltaro5" / "Voltaro5.ini";
+    EXPECT_EQ(place.iniPath, Utf8(fs::path(file.generic_u8string())));
+    EXPECT_NE(DescribeSavePlace(place).find(Utf8(file)), std::string::npos)
+        << DescribeSavePlace(place);
+    std::ostringstream warnings;
+    EXPECT_EQ(StoreBestScore(place, 4321, warnings), 4321);
+    EXPECT_EQ(ReadBestScore(place, warnings), 4321);
+    EXPECT_TRUE(fs::is_regular_file(file)) << warnings.str();
+  }
+}
 
-  std::ofstream(dir_ / "file") << "in the way";
-  place.directory = Utf8(dir_ / "file" / "voltaro5") + "/";
-  EXPECT_FALSE(MakeSaveDirectory(place, &whyNot));
-  EXPECT_NE(whyNot.find("cannot create"), std::string::npos) << whyNot;
+TEST(WindowsSaveEnvironment, AppDataIsReadAsUtf8) {
+  ASSERT_TRUE(SetEnvironmentVariableW(L"APPDATA", L"C:\\Users\\J\u00f6ran\\AppData\\Roaming"));
+  EXPECT_EQ(ProcessSaveEnvironment().appData, "C:\\Users\\J\xc3\xb6ran\\AppData\\Roaming");
 }
 
 }  // namespace

@@ -140,20 +140,6 @@ def case_replays(sims):
         sims.same(["--replay", str(replay), "--trace", "-"])
 
 
-def case_shots(sims):
-    """The pictures of a game: the same BMP files, byte for byte."""
-    folders = [sims.work / f"{which}-shots" for which in ("linux", "windows")]
-    for which, folder in zip(("linux", "windows"), folders):
-        folder.mkdir()
-        sims.run(which, ["--seed", "4", "--pilot", "4", "--max-frames", "3000",
-                         "--shots", str(folder), "--every", "300"])
-    names = sorted(p.name for p in folders[0].iterdir())
-    check(len(names) >= 5, f"only {names} saved")
-    check(names == sorted(p.name for p in folders[1].iterdir()), "different files saved")
-    for name in names:
-        same_bytes(folders[0] / name, folders[1] / name, name)
-
-
 def main():
     if len(sys.argv) != 4:
         sys.exit(__doc__)
