@@ -21,7 +21,7 @@ constexpr int kIdlePollMs = 1000;
 
 }  // namespace
 
-SdlPump::SdlPump(SdlWindow& window, const EventSleep& sleep) : window_(window), sleep_(sleep) {
+SdlPump::SdlPump(SdlWindow& window, EventSleep& sleep) : window_(window), sleep_(sleep) {
   // Pads are welcome but not needed: without them the game plays on.
   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
     std::cerr << "voltaro5: warning: no game controllers (" << SDL_GetError() << ")\n";
@@ -39,6 +39,11 @@ void SdlPump::Configure(const Settings& settings) {
   gate_.SetPauseOnFocusLoss(settings.window.pauseOnFocusLoss);
 }
 
+void SdlPump::AllowPause(bool allowed) {
+  gate_.AllowPause(allowed);
+  window_.System().KeepFineTimer(allowed);
+}
+
 int SdlPump::SleepStepMs() const {
   return pads_.AnyOpen() ? kPadPollMs : kIdlePollMs;
 }
@@ -50,7 +55,7 @@ void SdlPump::SleepWhilePaused() {
 void SdlPump::FeedPending(KeySink& keys) {
   // Only what is pending now: events that arrive while these are handled wait
   // for the next pump.
-  SDL_PumpEvents();
+  sleep_.ReadEvents();
   int pending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
   SDL_Event event;
   while (pending-- > 0 &&
