@@ -1,11 +1,13 @@
 // The clock and the sleeps on SDL's event queue; see sdl_clock.h.
 //
 // The rules pump once per placement attempt, often dozens of times within a
-// fraction of a millisecond, and every read of the window system costs
-// system calls even when nothing came. So the window system is read at most
-// once a millisecond, and after every sleep; each pump still hands the game
-// every event SDL's queue holds. A key is never lost or reordered by this,
-// only seen up to a millisecond later, and a recording notes the pump that
+// fraction of a millisecond, and every read of SDL's events costs half a
+// dozen system calls even when nothing came. So SDL reads the window system
+// when the sleep between frames woke for input (or the X library holds some),
+// the pads once a millisecond while one is open, and otherwise a few times a
+// second, for pads plugged in and the close by signal; each pump still hands
+// the game every event SDL's queue holds. A key is never lost or reordered by
+// this, only seen when it has arrived, and a recording notes the pump that
 // delivered it, so replays stay exact.
 #include "desktop/sdl_clock.h"
 
@@ -17,6 +19,9 @@ namespace voltaro {
 namespace {
 
 constexpr std::uint64_t kNsPerMs = 1'000'000;
+// How often SDL reads its events when nothing woke a sleep and no pad is
+// open: a pad plugged in or a close by signal is noticed within this.
+constexpr std::uint64_t kQuietReadNs = 250 * kNsPerMs;
 
 bool QueueHoldsEvents() {
   return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
@@ -30,27 +35,26 @@ std::int32_t ClockNow() {
 
 void EventSleep::ReadEvents(bool always) {
   const std::uint64_t nowNs = MonotonicNanoseconds();
-  if (!always && everRead_ && nowNs - lastReadNs_ < kNsPerMs) return;
+  if (!always && everRead_ && !system_.InputHeld() &&
+      nowNs - lastReadNs_ < (padsOpen_ ? kNsPerMs : kQuietReadNs)) {
+    return;
+  }
   SDL_PumpEvents();
   lastReadNs_ = nowNs;
   everRead_ = true;
 }
 
 bool EventSleep::EventPending() {
-  ReadEvents();
-  if (QueueHoldsEvents()) return true;
   // Events the X library took in with a reply (the one each picture shown
-  // waits for) never show on the connection: read them before any sleep.
-  if (!system_.InputHeld()) return false;
-  ReadEvents(true);
+  // waits for) never show on the connection: they are read before any sleep.
+  ReadEvents();
   return QueueHoldsEvents();
 }
 
 void EventSleep::SleepUntil(std::uint64_t deadlineNs) {
   if (EventPending()) return;
-  system_.SleepUntil(deadlineNs);
-  // Whatever woke the sleep (input, a signal, the time) is read now.
-  ReadEvents(true);
+  // Whatever woke the sleep early (input, a signal) is read now.
+  if (system_.SleepUntil(deadlineNs)) ReadEvents(true);
 }
 
 void EventSleep::SleepOnEvents(int timeoutMs) {

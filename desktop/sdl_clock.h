@@ -19,9 +19,12 @@ class EventSleep {
   // `system` must outlive the sleep.
   explicit EventSleep(const WindowSystem& system) : system_(system) {}
 
-  // Reads what the window system and the pads sent into SDL's queue, unless
-  // that was done less than a millisecond ago (or `always`).
+  // Reads what the window system and the pads sent into SDL's queue: always
+  // when asked to, else when the window system's library holds input, or
+  // once a millisecond with pads open, or else now and then.
   void ReadEvents(bool always = false);
+  // Whether a pad is open, whose input only a read of SDL's events finds.
+  void SetPadsOpen(bool open) { padsOpen_ = open; }
   // Reads events as above and tells whether any is waiting to be handled.
   bool EventPending();
   // Sleeps until something arrives from the window system or `timeoutMs`
@@ -40,6 +43,7 @@ class EventSleep {
   const WindowSystem& system_;
   std::uint64_t lastReadNs_ = 0;
   bool everRead_ = false;
+  bool padsOpen_ = false;
 };
 
 }  // namespace voltaro

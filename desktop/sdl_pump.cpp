@@ -55,6 +55,7 @@ void SdlPump::SleepWhilePaused() {
 void SdlPump::FeedPending(KeySink& keys) {
   // Only what is pending now: events that arrive while these are handled wait
   // for the next pump.
+  sleep_.SetPadsOpen(pads_.AnyOpen());
   sleep_.ReadEvents();
   int pending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
   SDL_Event event;

@@ -30,8 +30,9 @@ class WindowSystem {
   // read (a reply it waited for brought events along). Costs no system call.
   bool InputHeld() const;
   // Sleeps until input arrives on the connection, a signal comes, or the
-  // monotonic clock reaches `deadlineNs`, and not much past it.
-  void SleepUntil(std::uint64_t deadlineNs) const;
+  // monotonic clock reaches `deadlineNs`, and not much past it. False when
+  // only the time ran out: nothing came that SDL needs to read.
+  bool SleepUntil(std::uint64_t deadlineNs) const;
   // While play runs, the system's timer ticks finely enough for frames a
   // millisecond apart (Windows' default tick is 15.6 ms); elsewhere, nothing.
   void KeepFineTimer(bool fine);

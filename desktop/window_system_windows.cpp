@@ -40,13 +40,13 @@ bool WindowSystem::InputHeld() const {
   return false;  // SDL's wait reads the window's messages itself
 }
 
-void WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
+bool WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
   const std::uint64_t nowNs = MonotonicNanoseconds();
-  if (nowNs >= deadlineNs) return;
+  if (nowNs >= deadlineNs) return false;
   const std::uint64_t leftNs = deadlineNs - nowNs;
   if (leftNs > kTimerStretchNs) {
     SDL_WaitEventTimeout(nullptr, static_cast<int>((leftNs - kTimerStretchNs) / kNsPerMs));
-    return;
+    return true;  // SDL's wait may have read messages: let them be handled
   }
   HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
                                         TIMER_ALL_ACCESS);
@@ -56,7 +56,7 @@ void WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
   }
   if (timer == nullptr) {
     Sleep(1);
-    return;
+    return true;
   }
   LARGE_INTEGER due;
   due.QuadPart = -static_cast<LONGLONG>((leftNs + 99) / 100);  // relative, in 100 ns units
@@ -64,6 +64,7 @@ void WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
     WaitForSingleObject(timer, INFINITE);
   }
   CloseHandle(timer);
+  return true;
 }
 
 void WindowSystem::KeepFineTimer(bool fine) {

@@ -46,23 +46,26 @@ bool WindowSystem::InputHeld() const {
   return display_ != nullptr && XEventsQueued(static_cast<Display*>(display_), QueuedAlready) > 0;
 }
 
-void WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
+bool WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
   const std::uint64_t nowNs = MonotonicNanoseconds();
-  if (nowNs >= deadlineNs) return;
+  if (nowNs >= deadlineNs) return false;
   // ppoll's timeout is a high-resolution timer: it ends on the deadline, not
   // on the next millisecond or scheduler tick, so no waking early to finish
   // in short steps.
   const timespec left = SpanOf(deadlineNs - nowNs);
   if (connection_ >= 0) {
     pollfd connection{connection_, POLLIN, 0};
-    ppoll(&connection, 1, &left, nullptr);  // a signal (the close by SIGTERM) ends it early too
-  } else if (deadlineNs - nowNs >= 1'000'000) {
+    // A signal (the close by SIGTERM) ends it early too.
+    return ppoll(&connection, 1, &left, nullptr) != 0;
+  }
+  if (deadlineNs - nowNs >= 1'000'000) {
     // No X connection (another video driver): SDL's own wait, in whole
     // milliseconds, never past the deadline.
     SDL_WaitEventTimeout(nullptr, static_cast<int>((deadlineNs - nowNs) / 1'000'000));
   } else {
     nanosleep(&left, nullptr);
   }
+  return true;
 }
 
 void WindowSystem::KeepFineTimer(bool fine) {
