@@ -3,11 +3,11 @@
 // The rules pump once per placement attempt, often dozens of times within a
 // fraction of a millisecond, and every read of SDL's events costs half a
 // dozen system calls even when nothing came. So SDL reads the window system
-// when the sleep between frames woke for input (or the X library holds some),
-// the pads once a millisecond while one is open, and otherwise a few times a
-// second, for pads plugged in and the close by signal; each pump still hands
-// the game every event SDL's queue holds. A key is never lost or reordered by
-// this, only seen when it has arrived, and a recording notes the pump that
+// when input waits for it before a sleep or woke one up, the pads once a
+// millisecond while one is open, and otherwise a few times a second, for
+// pads plugged in and the close by signal; each pump still hands the game
+// every event SDL's queue holds. A key is never lost or reordered by this,
+// only seen when it has arrived, and a recording notes the pump that
 // delivered it, so replays stay exact.
 #include "desktop/sdl_clock.h"
 
@@ -35,8 +35,7 @@ std::int32_t ClockNow() {
 
 void EventSleep::ReadEvents(bool always) {
   const std::uint64_t nowNs = MonotonicNanoseconds();
-  if (!always && everRead_ && !system_.InputHeld() &&
-      nowNs - lastReadNs_ < (padsOpen_ ? kNsPerMs : kQuietReadNs)) {
+  if (!always && everRead_ && nowNs - lastReadNs_ < (padsOpen_ ? kNsPerMs : kQuietReadNs)) {
     return;
   }
   SDL_PumpEvents();
@@ -45,14 +44,18 @@ void EventSleep::ReadEvents(bool always) {
 }
 
 bool EventSleep::EventPending() {
-  // Events the X library took in with a reply (the one each picture shown
-  // waits for) never show on the connection: they are read before any sleep.
   ReadEvents();
   return QueueHoldsEvents();
 }
 
 void EventSleep::SleepUntil(std::uint64_t deadlineNs) {
   if (EventPending()) return;
+  // The sleep watches the connection only: what the X library took in
+  // before is read first.
+  if (system_.InputWaiting()) {
+    ReadEvents(true);
+    if (QueueHoldsEvents()) return;
+  }
   // Whatever woke the sleep early (input, a signal) is read now.
   if (system_.SleepUntil(deadlineNs)) ReadEvents(true);
 }

@@ -20,8 +20,7 @@ class EventSleep {
   explicit EventSleep(const WindowSystem& system) : system_(system) {}
 
   // Reads what the window system and the pads sent into SDL's queue: always
-  // when asked to, else when the window system's library holds input, or
-  // once a millisecond with pads open, or else now and then.
+  // when asked to, else once a millisecond with pads open, or now and then.
   void ReadEvents(bool always = false);
   // Whether a pad is open, whose input only a read of SDL's events finds.
   void SetPadsOpen(bool open) { padsOpen_ = open; }

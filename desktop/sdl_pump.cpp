@@ -42,6 +42,13 @@ void SdlPump::Configure(const Settings& settings) {
 void SdlPump::AllowPause(bool allowed) {
   gate_.AllowPause(allowed);
   window_.System().KeepFineTimer(allowed);
+  if (allowed && !priorityAsked_) {
+    // Play's frames keep their millisecond on a busy machine when the system
+    // grants the game a higher priority (asked once, at the first game, not
+    // to slow the start); without it the game plays on as it is.
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_HIGH);
+    priorityAsked_ = true;
+  }
 }
 
 int SdlPump::SleepStepMs() const {

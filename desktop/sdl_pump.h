@@ -47,6 +47,7 @@ class SdlPump final : public EventFeed {
   KeyGate gate_;
   KeyBindings keys_ = DefaultKeyBindings();
   PadInput pads_{DefaultPadBindings()};
+  bool priorityAsked_ = false;
 };
 
 }  // namespace voltaro

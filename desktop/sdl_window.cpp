@@ -51,9 +51,6 @@ SDL_Window* OpenWindow(const Sprites& sprites) {
   }
   SDL_SetWindowMinimumSize(window, width, height);
   SetWindowIcons(window, sprites.icon32, sprites.icon16);
-  // Frames keep their millisecond on a busy machine when the system grants
-  // the game a higher priority; without it the game plays on as it is.
-  SDL_SetThreadPriority(SDL_THREAD_PRIORITY_HIGH);
   return window;
 }
 

@@ -26,9 +26,11 @@ class WindowSystem {
   // The window's X id for the input-method box; 0 when not on X11.
   unsigned long XWindow() const { return xWindow_; }
 
-  // True when the window system's library already holds input SDL has not
-  // read (a reply it waited for brought events along). Costs no system call.
-  bool InputHeld() const;
+  // True when input SDL has not read yet waits for it: on the connection, or
+  // already taken in by the X library with a reply it waited for (the one
+  // after each picture shown), which the connection no longer shows. Never
+  // blocks.
+  bool InputWaiting() const;
   // Sleeps until input arrives on the connection, a signal comes, or the
   // monotonic clock reaches `deadlineNs`, and not much past it. False when
   // only the time ran out: nothing came that SDL needs to read.

@@ -36,7 +36,7 @@ WindowSystem::~WindowSystem() {
   KeepFineTimer(false);
 }
 
-bool WindowSystem::InputHeld() const {
+bool WindowSystem::InputWaiting() const {
   return false;  // SDL's wait reads the window's messages itself
 }
 

@@ -42,8 +42,9 @@ WindowSystem::WindowSystem(SDL_Window* window) {
 
 WindowSystem::~WindowSystem() = default;
 
-bool WindowSystem::InputHeld() const {
-  return display_ != nullptr && XEventsQueued(static_cast<Display*>(display_), QueuedAlready) > 0;
+bool WindowSystem::InputWaiting() const {
+  return display_ != nullptr &&
+         XEventsQueued(static_cast<Display*>(display_), QueuedAfterReading) > 0;
 }
 
 bool WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
