@@ -44,7 +44,7 @@ bool WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
   const std::uint64_t nowNs = MonotonicNanoseconds();
   if (nowNs >= deadlineNs) return false;
   const std::uint64_t leftNs = deadlineNs - nowNs;
-  if (leftNs > kTimerStretchNs) {
+  if (leftNs >= kTimerStretchNs + kNsPerMs) {
     SDL_WaitEventTimeout(nullptr, static_cast<int>((leftNs - kTimerStretchNs) / kNsPerMs));
     return true;  // SDL's wait may have read messages: let them be handled
   }
@@ -62,6 +62,8 @@ bool WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
   due.QuadPart = -static_cast<LONGLONG>((leftNs + 99) / 100);  // relative, in 100 ns units
   if (SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
     WaitForSingleObject(timer, INFINITE);
+  } else {
+    Sleep(1);  // never a spin, even without the timer
   }
   CloseHandle(timer);
   return true;
