@@ -1,17 +1,17 @@
 // The clock and the sleeps on SDL's event queue; see sdl_clock.h.
 //
-// Sleeping on the X connection itself rather than in SDL's wait: SDL's
-// wake-up message to the window can reach the X server after the window is
-// gone when the game is closed, and then fails the program on its way out.
+// The rules pump once per placement attempt, often dozens of times within a
+// fraction of a millisecond, and every read of SDL's events costs half a
+// dozen system calls even when nothing came. So SDL reads the window system
+// when input waits for it before a sleep or woke one up, the pads once a
+// millisecond while one is open, and otherwise a few times a second, for
+// pads plugged in and the close by signal; each pump still hands the game
+// every event SDL's queue holds. A key is never lost or reordered by this,
+// only seen when it has arrived, and a recording notes the pump that
+// delivered it, so replays stay exact.
 #include "desktop/sdl_clock.h"
 
 #include <SDL.h>
-#ifndef _WIN32  // no X connection on Windows (a stopgap until the clock is ported)
-#include <poll.h>
-#endif
-#include <time.h>
-
-#include <algorithm>
 
 #include "scenes/clock.h"
 
@@ -19,70 +19,64 @@ namespace voltaro {
 namespace {
 
 constexpr std::uint64_t kNsPerMs = 1'000'000;
-// How long before a deadline the sleep on the event queue ends; the rest is
-// slept in short precise steps.
-constexpr std::uint64_t kEarlyWakeMs = 2;
+// How often SDL reads its events when nothing woke a sleep and no pad is
+// open: a pad plugged in or a close by signal is noticed within this.
+constexpr std::uint64_t kQuietReadNs = 250 * kNsPerMs;
+
+bool QueueHoldsEvents() {
+  return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
+}
 
 }  // namespace
-
-std::uint64_t MonotonicNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u +
-         static_cast<std::uint64_t>(now.tv_nsec);
-}
 
 std::int32_t ClockNow() {
   return ClockFromMilliseconds(MonotonicNanoseconds() / kNsPerMs);
 }
 
-bool EventSleep::EventPending() {
-  SDL_PumpEvents();
-  return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
-}
-
-void EventSleep::SleepOnEvents(int timeoutMs) const {
-  // Pumping first moves everything the X library has already read into SDL's
-  // queue, so sleeping on the connection cannot miss an event.
-  if (EventPending()) return;
-#ifndef _WIN32
-  if (xConnection_ >= 0) {
-    pollfd connection{xConnection_, POLLIN, 0};
-    poll(&connection, 1, timeoutMs);  // a signal (the close by SIGTERM) ends it early too
+void EventSleep::ReadEvents(bool always) {
+  const std::uint64_t nowNs = MonotonicNanoseconds();
+  if (!always && everRead_ && nowNs - lastReadNs_ < (padsOpen_ ? kNsPerMs : kQuietReadNs)) {
     return;
   }
-#endif
-  SDL_WaitEventTimeout(nullptr, timeoutMs);
+  SDL_PumpEvents();
+  lastReadNs_ = nowNs;
+  everRead_ = true;
 }
 
-void EventSleep::WaitUntil(std::int32_t tick) const {
-  const std::uint64_t startNs = MonotonicNanoseconds();
-  const std::uint64_t startMs = startNs / kNsPerMs;
+bool EventSleep::EventPending() {
+  ReadEvents();
+  return QueueHoldsEvents();
+}
+
+void EventSleep::SleepUntil(std::uint64_t deadlineNs) {
+  if (EventPending()) return;
+  // The sleep watches the connection only: what the X library took in
+  // before is read first.
+  if (system_.InputWaiting()) {
+    ReadEvents(true);
+    if (QueueHoldsEvents()) return;
+  }
+  // Whatever woke the sleep early (input, a signal) is read now.
+  if (system_.SleepUntil(deadlineNs)) ReadEvents(true);
+}
+
+void EventSleep::SleepOnEvents(int timeoutMs) {
+  SleepUntil(MonotonicNanoseconds() + static_cast<std::uint64_t>(timeoutMs) * kNsPerMs);
+}
+
+void EventSleep::WaitUntil(std::int32_t tick) {
+  const std::uint64_t startMs = MonotonicNanoseconds() / kNsPerMs;
   const std::int32_t ahead = ClockDiff(tick, ClockFromMilliseconds(startMs));
   if (ahead <= 0) return;
   // The moment the clock turns to `tick`.
   const std::uint64_t targetNs = (startMs + static_cast<std::uint64_t>(ahead)) * kNsPerMs;
-  for (;;) {
-    const std::uint64_t nowNs = MonotonicNanoseconds();
-    if (nowNs >= targetNs) return;
-    const std::uint64_t leftNs = targetNs - nowNs;
-    if (leftNs > (kEarlyWakeMs + 1) * kNsPerMs) {
-      // The sleep's timeout has millisecond steps and may oversleep (more so
-      // on a busy machine): stop it short of the target.
-      SleepOnEvents(static_cast<int>(leftNs / kNsPerMs - kEarlyWakeMs));
-      if (EventPending()) return;
-      continue;
-    }
-    // The last stretch: look at the queue, then sleep precisely in short
-    // steps, so the clock is read again right after it turns.
-    if (EventPending()) return;
-    const std::uint64_t stepNs = std::min<std::uint64_t>(leftNs, kNsPerMs / 2);
-    timespec step{0, static_cast<long>(stepNs)};
-    nanosleep(&step, nullptr);
+  while (MonotonicNanoseconds() < targetNs) {
+    SleepUntil(targetNs);
+    if (QueueHoldsEvents()) return;
   }
 }
 
-void EventSleep::WaitForEvent(int stepMs) const {
+void EventSleep::WaitForEvent(int stepMs) {
   // Waking now and then is cheap, and a close by signal that lands just
   // before the sleep is not left waiting for a key.
   while (!EventPending()) SleepOnEvents(stepMs);

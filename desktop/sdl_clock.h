@@ -1,37 +1,48 @@
 // The desktop's clock and its sleeps: the game's millisecond clock from the
-// monotonic clock, and the waits on the window system's events between frames
-// and on the screens that wait for a key. The shell (sdl_shell.cpp) and the
-// pause (sdl_pump.cpp) sleep here.
+// monotonic clock, the reading of the window system's events into SDL's
+// queue, and the waits on them between frames and on the screens that wait
+// for a key. The shell (sdl_shell.cpp) and the event pump (sdl_pump.cpp) read
+// and sleep here; what is particular to a system is in window_system.h.
 #pragma once
 
 #include <cstdint>
 
-namespace voltaro {
+#include "desktop/window_system.h"
 
-// Nanoseconds since the system started, on the monotonic clock.
-std::uint64_t MonotonicNanoseconds();
+namespace voltaro {
 
 // The game's millisecond clock (scenes/clock.h) read now.
 std::int32_t ClockNow();
 
 class EventSleep {
  public:
-  // `xConnection`: the X server connection's file, -1 when not on X11.
-  explicit EventSleep(int xConnection) : xConnection_(xConnection) {}
+  // `system` must outlive the sleep.
+  explicit EventSleep(const WindowSystem& system) : system_(system) {}
 
-  // Pumps SDL's events and tells whether any is waiting to be handled.
-  static bool EventPending();
-  // Sleeps until something arrives on the window system's connection or
-  // `timeoutMs` runs out; at once when an event is already pending.
-  void SleepOnEvents(int timeoutMs) const;
-  // Sleeps until an event is pending or the clock reads `tick`: a little
-  // early rather than late.
-  void WaitUntil(std::int32_t tick) const;
+  // Reads what the window system and the pads sent into SDL's queue: always
+  // when asked to, else once a millisecond with pads open, or now and then.
+  void ReadEvents(bool always = false);
+  // Whether a pad is open, whose input only a read of SDL's events finds.
+  void SetPadsOpen(bool open) { padsOpen_ = open; }
+  // Reads events as above and tells whether any is waiting to be handled.
+  bool EventPending();
+  // Sleeps until something arrives from the window system or `timeoutMs`
+  // runs out; at once when an event is already pending.
+  void SleepOnEvents(int timeoutMs);
+  // Sleeps until an event is pending or the clock reads `tick`.
+  void WaitUntil(std::int32_t tick);
   // Sleeps until an event is pending, waking every `stepMs` all the same.
-  void WaitForEvent(int stepMs) const;
+  void WaitForEvent(int stepMs);
 
  private:
-  int xConnection_;
+  // Sleeps until an event may be pending or the monotonic clock reaches
+  // `deadlineNs`, and reads whatever woke it.
+  void SleepUntil(std::uint64_t deadlineNs);
+
+  const WindowSystem& system_;
+  std::uint64_t lastReadNs_ = 0;
+  bool everRead_ = false;
+  bool padsOpen_ = false;
 };
 
 }  // namespace voltaro

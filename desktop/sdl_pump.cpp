@@ -21,7 +21,7 @@ constexpr int kIdlePollMs = 1000;
 
 }  // namespace
 
-SdlPump::SdlPump(SdlWindow& window, const EventSleep& sleep) : window_(window), sleep_(sleep) {
+SdlPump::SdlPump(SdlWindow& window, EventSleep& sleep) : window_(window), sleep_(sleep) {
   // Pads are welcome but not needed: without them the game plays on.
   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
     std::cerr << "voltaro5: warning: no game controllers (" << SDL_GetError() << ")\n";
@@ -39,6 +39,18 @@ void SdlPump::Configure(const Settings& settings) {
   gate_.SetPauseOnFocusLoss(settings.window.pauseOnFocusLoss);
 }
 
+void SdlPump::AllowPause(bool allowed) {
+  gate_.AllowPause(allowed);
+  window_.System().KeepFineTimer(allowed);
+  if (allowed && !priorityAsked_) {
+    // Play's frames keep their millisecond on a busy machine when the system
+    // grants the game a higher priority (asked once, at the first game, not
+    // to slow the start); without it the game plays on as it is.
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_HIGH);
+    priorityAsked_ = true;
+  }
+}
+
 int SdlPump::SleepStepMs() const {
   return pads_.AnyOpen() ? kPadPollMs : kIdlePollMs;
 }
@@ -50,7 +62,8 @@ void SdlPump::SleepWhilePaused() {
 void SdlPump::FeedPending(KeySink& keys) {
   // Only what is pending now: events that arrive while these are handled wait
   // for the next pump.
-  SDL_PumpEvents();
+  sleep_.SetPadsOpen(pads_.AnyOpen());
+  sleep_.ReadEvents();
   int pending = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
   SDL_Event event;
   while (pending-- > 0 &&

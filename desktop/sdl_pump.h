@@ -21,11 +21,12 @@ class SdlPump final : public EventFeed {
  public:
   // Opens SDL's game controllers (a warning without them) and keeps text
   // input off. `window` and `sleep` must outlive the pump.
-  SdlPump(SdlWindow& window, const EventSleep& sleep);
+  SdlPump(SdlWindow& window, EventSleep& sleep);
 
   // The player's keys, pads and whether losing the focus pauses.
   void Configure(const Settings& settings);
-  void AllowPause(bool allowed) { gate_.AllowPause(allowed); }
+  // True while play runs, which also keeps the system's timer fine.
+  void AllowPause(bool allowed);
   // Handles the events pending now (or, while paused, until the pause ends).
   void Pump(KeySink& keys) { gate_.Pump(keys, *this); }
   // How long a sleep on the window system's events may last: pad events do
@@ -42,10 +43,11 @@ class SdlPump final : public EventFeed {
   void ShowPauseChange(KeyGate::PauseChange change);
 
   SdlWindow& window_;
-  const EventSleep& sleep_;
+  EventSleep& sleep_;
   KeyGate gate_;
   KeyBindings keys_ = DefaultKeyBindings();
   PadInput pads_{DefaultPadBindings()};
+  bool priorityAsked_ = false;
 };
 
 }  // namespace voltaro

@@ -8,7 +8,7 @@
 namespace voltaro {
 
 SdlShell::SdlShell(const Sprites& sprites)
-    : window_(sprites), sleep_(window_.XConnection()), pump_(window_, sleep_) {}
+    : window_(sprites), sleep_(window_.System()), pump_(window_, sleep_) {}
 
 void SdlShell::Configure(const Settings& settings) {
   window_.SetOpening(settings.window);

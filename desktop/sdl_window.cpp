@@ -1,11 +1,11 @@
 // The game's window; see sdl_window.h. The playfield picture is magnified by
 // a whole factor straight into the window's own surface (no renderer, no
 // OpenGL: at every size this costs less processor time than a renderer's
-// texture upload and copy).
+// texture upload and copy), and only the rows a frame changed are magnified
+// and sent to the X server: a play frame changes a part of the playfield.
 #include "desktop/sdl_window.h"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <iostream>
@@ -17,8 +17,15 @@
 #include "gfx/scaling.h"
 
 namespace voltaro {
+namespace {
 
-SdlWindow::SdlWindow(const Sprites& sprites) : sprites_(sprites) {
+// Rows of unchanged picture shorter than this between two changed ones are
+// sent with them: fewer, larger pieces cost the X server less than many.
+constexpr int kJoinRows = 8;
+
+// Starts SDL's video and opens the hidden window of the background picture's
+// size; throws std::runtime_error naming what failed.
+SDL_Window* OpenWindow(const Sprites& sprites) {
   // Copy the picture straight into the window's X image: no OpenGL context
   // (which costs memory and, under a software rasteriser, processor time).
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -35,25 +42,51 @@ SdlWindow::SdlWindow(const Sprites& sprites) : sprites_(sprites) {
   }
   const int width = std::max(1, sprites.background.width);
   const int height = std::max(1, sprites.background.height);
-  window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
-  if (window_ == nullptr) {
+  SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                        height, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (window == nullptr) {
     const std::string error = SDL_GetError();
     SDL_Quit();
     throw std::runtime_error("cannot open the window: " + error);
   }
-  SDL_SetWindowMinimumSize(window_, width, height);
-  SetWindowIcons(window_, sprites.icon32, sprites.icon16);
-#ifndef _WIN32  // no X connection on Windows (a stopgap until the window is ported)
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
-    xConnection_ = ConnectionNumber(info.info.x11.display);
-    xWindow_ = info.info.x11.window;
-  }
-#endif
-  lastShown_ = Surface(width, height, kBlack);
+  SDL_SetWindowMinimumSize(window, width, height);
+  SetWindowIcons(window, sprites.icon32, sprites.icon16);
+  return window;
 }
+
+// The parts of `now` that differ from `before` (pictures of one size): bands
+// of rows, each as wide as the changes within it.
+void FindChanges(const Surface& before, const Surface& now, std::vector<SDL_Rect>& parts) {
+  parts.clear();
+  const std::size_t width = static_cast<std::size_t>(now.width);
+  for (int y = 0; y < now.height; ++y) {
+    const std::uint32_t* a = before.pixels.data() + static_cast<std::size_t>(y) * width;
+    const std::uint32_t* b = now.pixels.data() + static_cast<std::size_t>(y) * width;
+    if (std::equal(a, a + width, b)) continue;
+    int left = 0;
+    while (a[left] == b[left]) ++left;
+    int right = now.width;
+    while (a[right - 1] == b[right - 1]) --right;
+    if (!parts.empty() && y - (parts.back().y + parts.back().h) < kJoinRows) {
+      SDL_Rect& band = parts.back();
+      const int bandRight = std::max(band.x + band.w, right);
+      band.x = std::min(band.x, left);
+      band.w = bandRight - band.x;
+      band.h = y + 1 - band.y;
+    } else {
+      parts.push_back({left, y, right - left, 1});
+    }
+  }
+}
+
+}  // namespace
+
+SdlWindow::SdlWindow(const Sprites& sprites)
+    : sprites_(sprites),
+      window_(OpenWindow(sprites)),
+      system_(window_),
+      lastShown_(std::max(1, sprites.background.width), std::max(1, sprites.background.height),
+                 kBlack) {}
 
 SdlWindow::~SdlWindow() {
   SDL_DestroyWindow(window_);
@@ -100,10 +133,14 @@ void SdlWindow::ToggleFullscreen() {
 }
 
 void SdlWindow::Show(const Surface& picture) {
-  if (picture.width == lastShown_.width && picture.height == lastShown_.height) {
-    std::copy(picture.pixels.begin(), picture.pixels.end(), lastShown_.pixels.begin());
+  if (picture.width != lastShown_.width || picture.height != lastShown_.height) {
+    Present();
+    return;
   }
-  Present();
+  FindChanges(lastShown_, picture, changed_);
+  std::copy(picture.pixels.begin(), picture.pixels.end(), lastShown_.pixels.begin());
+  // The title between its blinks and the game-over screen send nothing.
+  if (!changed_.empty() || wholeWindowStale_) Present(&changed_);
 }
 
 void SdlWindow::ShowPauseSign() {
@@ -125,13 +162,26 @@ void SdlWindow::Repaint() {
   Present();
 }
 
-void SdlWindow::Present() {
+void SdlWindow::Present(const std::vector<SDL_Rect>* parts) {
   SDL_Surface* screen = SDL_GetWindowSurface(window_);
   if (screen == nullptr) return;
   const Surface& picture = pauseShown_ ? pausedPicture_ : lastShown_;
   const PlayfieldPlacement place =
       PlacePlayfield(screen->w, screen->h, picture.width, picture.height);
   const bool whole = std::exchange(wholeWindowStale_, false);
+  const SDL_Rect field{0, 0, picture.width, picture.height};
+  if (whole) parts = nullptr;
+  const std::vector<SDL_Rect> everything{field};
+  const std::vector<SDL_Rect>& pieces = parts != nullptr ? *parts : everything;
+  // Each piece of the picture as the part of the window it covers.
+  std::vector<SDL_Rect> targets;
+  const SDL_Rect window{0, 0, screen->w, screen->h};
+  for (const SDL_Rect& piece : pieces) {
+    const SDL_Rect magnified{place.x + piece.x * place.scale, place.y + piece.y * place.scale,
+                             piece.w * place.scale, piece.h * place.scale};
+    SDL_Rect target;
+    if (SDL_IntersectRect(&magnified, &window, &target) == SDL_TRUE) targets.push_back(target);
+  }
   if (screen->format->format == SDL_PIXELFORMAT_RGB888 ||
       screen->format->format == SDL_PIXELFORMAT_ARGB8888) {
     // The window's pixels are the picture's own 0x00RRGGBB: magnify in place.
@@ -139,8 +189,16 @@ void SdlWindow::Present() {
     if (whole)
       SDL_memset(screen->pixels, 0,
                  static_cast<std::size_t>(screen->h) * static_cast<std::size_t>(screen->pitch));
-    Magnify(picture, place, static_cast<std::uint32_t*>(screen->pixels), screen->w, screen->h,
-            screen->pitch);
+    for (const SDL_Rect& target : targets) {
+      // The piece's corner of the window, with the playfield placed from it.
+      auto* corner = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(screen->pixels) +
+                                                      target.y * screen->pitch) +
+                     target.x;
+      PlayfieldPlacement from = place;
+      from.x -= target.x;
+      from.y -= target.y;
+      Magnify(picture, from, corner, target.w, target.h, screen->pitch);
+    }
     if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
   } else {
     // Any other pixel format: SDL converts and stretches (nearest pixel).
@@ -155,13 +213,10 @@ void SdlWindow::Present() {
   }
   if (whole) {
     SDL_UpdateWindowSurface(window_);
-    return;
+  } else if (!targets.empty()) {
+    // Between frames only the parts of the playfield that changed.
+    SDL_UpdateWindowSurfaceRects(window_, targets.data(), static_cast<int>(targets.size()));
   }
-  // Between frames only the playfield changes.
-  SDL_Rect field{std::max(0, place.x), std::max(0, place.y),
-                 std::min(screen->w, place.x + place.width) - std::max(0, place.x),
-                 std::min(screen->h, place.y + place.height) - std::max(0, place.y)};
-  SDL_UpdateWindowSurfaceRects(window_, &field, 1);
 }
 
 }  // namespace voltaro

@@ -6,11 +6,14 @@
 // (sdl_pump.cpp) tells it of resizes, exposes and the pause.
 #pragma once
 
+#include <SDL_rect.h>
 #include <SDL_video.h>
 
 #include <string>
+#include <vector>
 
 #include "desktop/settings.h"
+#include "desktop/window_system.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
 
@@ -28,10 +31,9 @@ class SdlWindow {
   SdlWindow& operator=(const SdlWindow&) = delete;
 
   SDL_Window* Handle() const { return window_; }
-  // The X server connection's file and the window's X id; -1 and 0 when not
-  // on X11.
-  int XConnection() const { return xConnection_; }
-  unsigned long XWindow() const { return xWindow_; }
+  // The system below SDL the window was opened on.
+  WindowSystem& System() { return system_; }
+  unsigned long XWindow() const { return system_.XWindow(); }
 
   // The factor and fullscreen the window opens with, as the settings ask.
   void SetOpening(const WindowSettings& opening) { opening_ = opening; }
@@ -48,7 +50,8 @@ class SdlWindow {
   void ShowWindow();
   void ToggleFullscreen();
 
-  // Puts a finished picture on the screen and keeps it for repaints.
+  // Puts a finished picture on the screen and keeps it for repaints; only the
+  // parts that differ from the last one are magnified and sent.
   void Show(const Surface& picture);
   // Play paused: the last picture with the pause sign, until HidePauseSign
   // (which leaves the repaint to the next Repaint).
@@ -60,14 +63,16 @@ class SdlWindow {
   void Repaint();
 
  private:
-  void Present();
+  // Puts the picture on the screen: the whole window when it is stale, else
+  // the playfield, or only `parts` of it (in playfield pixels) when given.
+  void Present(const std::vector<SDL_Rect>* parts = nullptr);
 
   const Sprites& sprites_;
   SDL_Window* window_ = nullptr;
-  int xConnection_ = -1;
-  unsigned long xWindow_ = 0;
+  WindowSystem system_;
   Surface lastShown_;
-  Surface pausedPicture_;  // lastShown_ with the pause sign
+  std::vector<SDL_Rect> changed_;  // the parts of the picture the last Show changed
+  Surface pausedPicture_;          // lastShown_ with the pause sign
   bool pauseShown_ = false;
   std::string caption_;
 

@@ -66,6 +66,7 @@ class ShellTest : public ::testing::Test {
     return true;
   }
   Keys Pump() {
+    SDL_Delay(2);  // the pump reads the pads at most once a millisecond
     shell_.PumpEvents(log_);
     return log_.Take();
   }
