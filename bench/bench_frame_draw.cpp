@@ -4,7 +4,6 @@
 // every 30 ms; the drawing should stay under 20 microseconds.
 #include <benchmark/benchmark.h>
 
-#include <stdexcept>
 
 #include "gfx/blit.h"
 #include "gfx/frame_drawing.h"
@@ -21,73 +20,50 @@ const Sprites& TheSprites() {
   return sprites;
 }
 
-void BM_DrawBusyFrame(benchmark::State& state) {
-  const Sprites& sprites = TheSprites();
-  const GameState game = testing::BusyFrameState();
-  Surface playfield(sprites.background.width, sprites.background.height);
+// Times `draw` on a playfield-sized surface, kept from being optimised away.
+template <typename Draw>
+void TimeDrawing(benchmark::State& state, Draw draw) {
+  Surface playfield(kPlayfieldW, kPlayfieldH);
   for (auto _ : state) {
-    DrawFrame(playfield, sprites, game);
+    draw(playfield);
     benchmark::DoNotOptimize(playfield.pixels.data());
     benchmark::ClobberMemory();
   }
+}
+
+void BM_DrawBusyFrame(benchmark::State& state) {
+  const GameState game = testing::BusyFrameState();
+  TimeDrawing(state, [&](Surface& s) { DrawFrame(s, TheSprites(), game); });
 }
 BENCHMARK(BM_DrawBusyFrame);
 
 void BM_DrawQuietFrame(benchmark::State& state) {
-  const Sprites& sprites = TheSprites();
   GameState game = testing::BusyFrameState();
   for (Enemy& e : game.Enemies) e.X = -200.0F;
   for (Coin& c : game.Coins) c.X = -100.0F;
   for (Bullet& b : game.Bullets) b.Flying = false;
-  Surface playfield(sprites.background.width, sprites.background.height);
-  for (auto _ : state) {
-    DrawFrame(playfield, sprites, game);
-    benchmark::DoNotOptimize(playfield.pixels.data());
-    benchmark::ClobberMemory();
-  }
+  TimeDrawing(state, [&](Surface& s) { DrawFrame(s, TheSprites(), game); });
 }
 BENCHMARK(BM_DrawQuietFrame);
 
 void BM_ClearPlayfield(benchmark::State& state) {
-  Surface playfield(kPlayfieldW, kPlayfieldH);
-  for (auto _ : state) {
-    playfield.Clear();
-    benchmark::DoNotOptimize(playfield.pixels.data());
-    benchmark::ClobberMemory();
-  }
+  TimeDrawing(state, [](Surface& s) { s.Clear(); });
 }
 BENCHMARK(BM_ClearPlayfield);
 
 void BM_WriteTextScoreLine(benchmark::State& state) {
-  const Sprites& sprites = TheSprites();
-  Surface playfield(kPlayfieldW, kPlayfieldH);
-  for (auto _ : state) {
-    WriteText(playfield, sprites, 0, 386, "SCORE:12345678");
-    benchmark::DoNotOptimize(playfield.pixels.data());
-    benchmark::ClobberMemory();
-  }
+  TimeDrawing(state, [](Surface& s) { WriteText(s, TheSprites(), 0, 386, "SCORE:12345678"); });
 }
 BENCHMARK(BM_WriteTextScoreLine);
 
 void BM_WriteTextSizeTitle(benchmark::State& state) {
-  const Sprites& sprites = TheSprites();
-  Surface playfield(kPlayfieldW, kPlayfieldH);
-  for (auto _ : state) {
-    WriteTextSize(playfield, sprites, 8, 100, 1.25F, "VOLTARO ZIP 5");
-    benchmark::DoNotOptimize(playfield.pixels.data());
-    benchmark::ClobberMemory();
-  }
+  TimeDrawing(state,
+              [](Surface& s) { WriteTextSize(s, TheSprites(), 8, 100, 1.25F, "VOLTARO ZIP 5"); });
 }
 BENCHMARK(BM_WriteTextSizeTitle);
 
 void BM_MaskedDrawCar(benchmark::State& state) {
-  const Sprites& sprites = TheSprites();
-  Surface playfield(kPlayfieldW, kPlayfieldH);
-  for (auto _ : state) {
-    DrawMasked(playfield, sprites.car, 100, 200);
-    benchmark::DoNotOptimize(playfield.pixels.data());
-    benchmark::ClobberMemory();
-  }
+  TimeDrawing(state, [](Surface& s) { DrawMasked(s, TheSprites().car, 100, 200); });
 }
 BENCHMARK(BM_MaskedDrawCar);
 

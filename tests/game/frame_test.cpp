@@ -70,7 +70,10 @@ TEST(GameReady, KeysDuringPlatePlacementAreOverwrittenButReleaseStays) {
   EXPECT_TRUE(game.FireReleased[0]);
 }
 
-TEST(MidFrameEvents, JumpDuringPlatePlacementIsSeenByTheCarPhase) {
+// A key that arrives at a pump inside a placement acts in the same frame: a
+// jump in the plate phase is seen by the car phase, a shot in the coin phase
+// flies at once.
+TEST(MidFrameEvents, KeyDuringAPlacementActsInTheSameFrame) {
   GameState game = OpenShaft();
   game.Plates[1] = {90, 200};
   game.OnPlate = true;
@@ -82,14 +85,12 @@ TEST(MidFrameEvents, JumpDuringPlatePlacementIsSeenByTheCarPhase) {
   platform.onPump = [&](std::int64_t) { HandleKeyDown(game, kKeyUp); };
   UpdateFrame(game, platform);
   EXPECT_EQ(game.CarY, 186.5f - 13);
-}
 
-TEST(MidFrameEvents, FireKeyDuringCoinPlacementShootsInTheSameFrame) {
-  GameState game = OpenShaft();
+  game = OpenShaft();
   game.CarX = 100;
   game.CarY = 200;
   game.Coins[3] = {50, 410};  // sinks out this frame and is placed again
-  HeadlessPlatform platform = ScriptedPlatform({0.5f, 0.5f});
+  platform = ScriptedPlatform({0.5f, 0.5f});
   platform.onPump = [&](std::int64_t) { HandleKeyDown(game, kKeyZ); };
   UpdateFrame(game, platform);
   EXPECT_EQ(game.Bullets[0].X, 100 - 9 - 10.0f);
