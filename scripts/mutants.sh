@@ -140,6 +140,9 @@ mkdir -p "$work"
 rm -rf "$work/src"
 mkdir -p "$work/src"
 tar -C "$here" --exclude='./build*' --exclude=./.git -cf - . | tar -C "$work/src" -xf -
+# The copy keeps the sources' times, older than the objects the last run built
+# from its last fault: that file is rebuilt.
+if [ -f "$work/last-mutated" ]; then touch "$work/src/$(cat "$work/last-mutated")"; fi
 
 selected=()
 while IFS= read -r line; do
@@ -206,6 +209,7 @@ for line in "${selected[@]}"; do
   printf 'mutants: %s  %-24s %s\n' "$result" "$name" "$file"
   cp "$work/original" "$work/src/$file"
   touch "$work/src/$file"  # newer than the mutant's objects: rebuilt next time
+  echo "$file" >"$work/last-mutated"
 done
 total=$((killed + survived))
 echo "mutants: $killed of $total killed, $survived survived, $stillborn not built," \
