@@ -116,7 +116,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   // place whatever this returns; some file systems refuse to sync a directory.
   const int dirFd = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
-    ::fsync(dirFd);
+    ops.fsync(dirFd);
     ::close(dirFd);
   }
   return true;

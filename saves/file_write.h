@@ -25,7 +25,8 @@ int SystemRename(const char* from, const char* to);
 // The system calls a whole-file write makes that can fail part-way or whose
 // order matters; the defaults are the real calls. Tests replace one to make it
 // fail (a write that stops with ENOSPC) or to watch the order (the data is
-// synced before the rename), or stop the write there, as a crash would.
+// synced before the rename, the folder after it), or stop the write there, as
+// a crash would.
 struct FileWriteOps {
   std::function<ssize_t(int fd, const void* data, std::size_t size)> write = SystemWrite;
   std::function<int(int fd)> fsync = SystemSync;

@@ -27,6 +27,7 @@ TEST(CommandLine, ExitsOrRunsWithTheRightStatusAndStream) {
       {{"-h"}, kBadCommandLine, {}, {"-h", "Usage: voltaro5"}},
       {{"stray"}, kBadCommandLine, {}, {"stray", "Usage: voltaro5"}},
       {{"--scale", "16", "--fullscreen", "--replay-speed", "8"}, -1, {}, {}},
+      {{"--scale", "1", "--replay-speed", "1"}, -1, {}, {}},
       {{"--scale", "0"}, kBadCommandLine, {}, {"--scale", "Usage: voltaro5"}},
       {{"--scale", "17"}, kBadCommandLine, {}, {"--scale"}},
       {{"--scale"}, kBadCommandLine, {}, {"--scale"}},

@@ -1,5 +1,5 @@
-// Which code a key gives the game, through the bindings or by itself, and
-// which action a pad button serves.
+// Which code a key gives the game, through the bindings or by itself. The
+// pad's buttons are pad_input_test's.
 #include "desktop/key_bindings.h"
 
 #include <gtest/gtest.h>
@@ -58,24 +58,6 @@ TEST(KeyBindings, KeysResolveThroughTheBindings) {
                                       : SDL_GetScancodeFromKey(c.key);
     EXPECT_EQ(GameKeyCode(keys, c.key, scancode, c.mod), c.expected)
         << SDL_GetKeyName(c.key) << (c.rebound ? " rebound" : "") << " mod " << c.mod;
-  }
-}
-
-TEST(KeyBindings, PadButtonsServeTheirActions) {
-  const PadBindings pad = DefaultPadBindings();
-  const std::pair<SDL_GameControllerButton, std::optional<Action>> defaults[] = {
-      {SDL_CONTROLLER_BUTTON_DPAD_LEFT, Action::kLeft},
-      {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, Action::kRight},
-      {SDL_CONTROLLER_BUTTON_A, Action::kJump},
-      {SDL_CONTROLLER_BUTTON_X, Action::kFireLeft},
-      {SDL_CONTROLLER_BUTTON_B, Action::kFireRight},
-      {SDL_CONTROLLER_BUTTON_Y, Action::kFireUp},
-      {SDL_CONTROLLER_BUTTON_START, Action::kStart},
-      {SDL_CONTROLLER_BUTTON_BACK, std::nullopt},
-      {SDL_CONTROLLER_BUTTON_DPAD_UP, std::nullopt},
-  };
-  for (const auto& [button, action] : defaults) {
-    EXPECT_EQ(ActionOfButton(pad, button), action) << SDL_GameControllerGetStringForButton(button);
   }
 }
 

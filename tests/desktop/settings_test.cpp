@@ -2,17 +2,23 @@
 // warning and without effect, and the window's state written back.
 #include "desktop/settings.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
+#include "desktop/sdl_shell.h"
+#include "game/game_state.h"
+#include "gfx/sprites.h"
 #include "tests/support/temp_folder.h"
 
 namespace voltaro {
 namespace {
 
+using ::testing::HasSubstr;
 using testing::ReadWholeFile;
 using testing::WriteWholeFile;
 
@@ -50,9 +56,11 @@ TEST(Settings, GoodEntriesReplaceTheDefaults) {
             (std::vector<SDL_GameControllerButton>{SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
                                                    SDL_CONTROLLER_BUTTON_A}));
   EXPECT_EQ(s.pad[Action::kStart], std::vector{SDL_CONTROLLER_BUTTON_BACK});
-  const Settings none = ParseSettings("", kPath, warnings);
-  EXPECT_EQ(none.window, WindowSettings{});
-  EXPECT_EQ(none.keys[Action::kStart], (std::vector<SDL_Keycode>{SDLK_RETURN, SDLK_KP_ENTER}));
+  for (const int scale : {1, 16}) {  // the ends of the range
+    const std::string text = "[Window]\nScale=" + std::to_string(scale);
+    EXPECT_EQ(ParseSettings(text, kPath, warnings).window.scale, scale);
+  }
+  EXPECT_EQ(warnings.str(), "");
 }
 
 TEST(Settings, EachBadEntryWarnsWithFileAndLineAndKeepsItsDefault) {
@@ -129,16 +137,45 @@ TEST(SettingsFile, WindowStateIsWrittenOnlyWhereItChangedKeepingEveryOtherByte) 
   EXPECT_TRUE(SaveWindowSettings(path, {1, false, true}, {2, false, true}, warnings));
   EXPECT_EQ(ReadWholeFile(path), "[Window]\nScale=2\n");
   EXPECT_EQ(ReadSettings(path, warnings).window.scale, 2);
-}
-
-TEST(SettingsFile, AFailedWriteWarnsAndLeavesNoFile) {
-  const testing::TempFolder folder;
-  std::ostringstream warnings;
   const std::string inMissingDir = folder / "gone" / "Voltaro5.ini";
   EXPECT_FALSE(SaveWindowSettings(inMissingDir, {1, false, true}, {2, false, true}, warnings));
-  EXPECT_NE(warnings.str().find(inMissingDir + ": cannot store the window's Scale"),
-            std::string::npos)
-      << warnings.str();
+  EXPECT_THAT(warnings.str(), HasSubstr(inMissingDir + ": cannot store the window's Scale"));
+}
+
+// The player makes the window twice as large, goes fullscreen and closes it:
+// the next start opens fullscreen at 2x, whatever factor fullscreen showed.
+TEST(SettingsFile, AtCloseAfterAFullscreenToggleTheScaleIsKeptAndFullscreenRemembered) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  const Sprites sprites = LoadSprites();
+  SdlShell shell(sprites);
+  shell.SetClientSize(kPlayfieldW, kPlayfieldH);
+  shell.ShowWindow();
+  struct : KeySink {
+    void OnKeyDown(int) override {}
+    void OnKeyUp(int) override {}
+  } keys;
+  shell.PumpEvents(keys);
+  const WindowSettings opened = shell.WindowState();
+  const auto resized = [](int width) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    event.window.data1 = width;
+    event.window.data2 = width * 8 / 5;
+    return event;
+  };
+  SDL_Event f11{};
+  f11.type = SDL_KEYDOWN;
+  f11.key.keysym.sym = SDLK_F11;
+  for (SDL_Event event : {resized(500), f11, resized(1250)}) {
+    SDL_PushEvent(&event);
+    shell.PumpEvents(keys);
+  }
+  const testing::TempFolder folder;
+  const std::string path = folder / "Voltaro5.ini";
+  std::ostringstream warnings;
+  EXPECT_TRUE(SaveWindowSettings(path, opened, shell.WindowState(), warnings));
+  EXPECT_EQ(ReadWholeFile(path), "[Window]\nScale=2\nFullscreen=1\n");
 }
 
 }  // namespace

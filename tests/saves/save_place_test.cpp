@@ -151,11 +151,8 @@ TEST_F(SaveOnDisk, BestScoreStartsFromTheHigherFileAndNeverLowersARecord) {
   const SavePlace place = Place("prog", "data/voltaro5");
   // The program's file, the data folder's file ("-": none), the best score to start with.
   const std::tuple<std::string, std::string, std::int32_t> starts[] = {
-      {"-", "-", 0},
-      {Ini(10), Ini(20), 20},
-      {Ini(30), "-", 30},
-      {"-", Ini(-5), -5},
-      {"[VOLTARO ZIP 5]\nHighScore=x\n", Ini(7), 7}};
+      {"-", "-", 0},      {Ini(10), Ini(20), 20}, {Ini(20), Ini(10), 20},
+      {Ini(30), "-", 30}, {"-", Ini(-5), -5},     {"[VOLTARO ZIP 5]\nHighScore=x\n", Ini(7), 7}};
   for (const auto& [program, data, best] : starts) {
     SCOPED_TRACE(program + " / " + data);
     fs::remove_all(dir_ / "data");
@@ -209,6 +206,9 @@ TEST_F(SaveOnDisk, DataFolderIsMadeForTheFirstRecordOnlyForThePlayer) {
   WriteWholeFile(place.dataIni, Ini(70));  // and a higher record there is kept and shown
   EXPECT_EQ(StoreBestScore(beside, 60, warnings), 70);
   EXPECT_EQ(ReadWholeFile(place.dataIni), Ini(70));
+  fs::remove(place.dataIni);
+  fs::create_directories(place.dataIni);  // neither place takes it: kept for this run only
+  EXPECT_EQ(StoreBestScore(beside, 80, warnings), 80);
 
   warnings.str("");
   place.spot = SaveSpot::kNowhere;  // warned once at start-up, not at each record

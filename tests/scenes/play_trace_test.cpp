@@ -3,8 +3,7 @@
 // through the very same states: the trace it writes equals, byte for byte, a
 // trace taken while the game was played, for keys in set-up, inside a frame's
 // placements and between frames, and for a second game that starts from what
-// the first one left behind. A pause changes nothing the rules see, and a
-// recorded game is shown at its pace.
+// the first one left behind. A recorded game is shown at its pace.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,14 +13,12 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "game/key_codes.h"
 #include "gfx/sprites.h"
 #include "saves/replay_files.h"
 #include "saves/replay_text.h"
-#include "scenes/clock.h"
 #include "scenes/scenes.h"
 #include "sim/simulator.h"
 #include "sim/trace_observer.h"
@@ -171,63 +168,6 @@ TEST(Replay, ShowsTheRecordedGameAtItsPaceIgnoringThePlayerAndStoresNothing) {
     EXPECT_NEAR(static_cast<double>(played), static_cast<double>(expected),
                 static_cast<double>(expected) * 0.1 + 250)
         << speed;
-  }
-}
-
-struct Paused {
-  std::string trace;
-  std::vector<std::int32_t> playFrameTimes, resumedAt;
-};
-
-// The same keys at the same pictures, with the player pausing after the
-// pictures in `pauses`.
-Paused PlayWithPauses(const std::vector<std::uint64_t>& pauses) {
-  ScriptedShell window;
-  Pace(window);
-  window.lastPicture = 400;
-  // Enter on the title, then steering, a jump and shots, some of them held
-  // across the pauses.
-  const std::pair<std::uint64_t, int> keys[] = {
-      {2, kKeyEnter},   {2, -kKeyEnter}, {8, kKeyLeft},   {20, -kKeyLeft}, {21, kKeyZ},
-      {22, kKeyUp},     {22, -kKeyZ},    {30, kKeyRight}, {31, kKeyD},     {45, -kKeyD},
-      {46, -kKeyRight}, {60, kKeyV},     {61, -kKeyV},    {70, kKeyLeft},  {90, -kKeyLeft}};
-  for (const auto& [picture, key] : keys) window.AfterPicture(picture, key);
-  for (const std::uint64_t picture : pauses) window.AfterPicture(picture, testing::kPause);
-  MemoryFile file;
-  sim::TraceObserver trace(file.get());
-  Scenes scenes(window, TheSprites(),
-                {[] { return 0; }, [](std::int32_t score) { return score; }, {}});
-  scenes.Watch(trace);
-  Paused played;
-  scenes.SetFrameObserver([&played](const char* scene, std::int32_t frameTime) {
-    if (std::string(scene) == "play") played.playFrameTimes.push_back(frameTime);
-  });
-  scenes.StartUp();
-  EXPECT_THROW(scenes.RunScenes(), testing::ScriptEnded);
-  played.trace = file.Text();
-  played.resumedAt = window.resumedAt;
-  return played;
-}
-
-TEST(Pause, PlayGoesThroughTheSameStatesAndResumesAWholePeriodLater) {
-  const Paused plain = PlayWithPauses({});
-  const Paused paused = PlayWithPauses({5, 21, 22, 40, 41});
-  ASSERT_GT(plain.trace.size(), 1000u);
-  EXPECT_EQ(paused.trace, plain.trace);
-  ASSERT_EQ(paused.resumedAt.size(), 5u);
-  ASSERT_EQ(paused.playFrameTimes.size(), plain.playFrameTimes.size());
-  // Each resume is followed by a frame that starts a whole period (and the
-  // clock's step) after it, never at once.
-  for (const std::int32_t resumed : paused.resumedAt) {
-    std::int32_t next = 0;
-    for (const std::int32_t t : paused.playFrameTimes) {
-      if (ClockDiff(t, resumed) > 0) {
-        next = t;
-        break;
-      }
-    }
-    EXPECT_GE(ClockDiff(next, resumed), kPlayPeriodMs) << "resumed at " << resumed;
-    EXPECT_LE(ClockDiff(next, resumed), kPlayPeriodMs + 5) << "resumed at " << resumed;
   }
 }
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <regex>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -13,7 +12,6 @@
 
 #include "game/key_codes.h"
 #include "gfx/screens.h"
-#include "scenes/clock.h"
 #include "tests/support/scripted_shell.h"
 
 namespace voltaro {
@@ -58,24 +56,6 @@ struct Rig {
   Scenes scenes;
 };
 
-TEST(WaitUntil, ReturnsAtTheFirstReadingPastTheDeadline) {
-  // Start, deadline from then, and when it returns: 0 is at once, after one reading, no pump.
-  const std::tuple<std::uint64_t, std::int32_t, std::uint64_t> cases[] = {
-      {5000, -1, 0},        {5000, -2'000'000'000, 0}, {5000, 0, 1} /* equal: not yet */,
-      {5000, 30, 31},       {k2To31 - 10, 30, 31},     {k2To31, 30, 31},
-      {k2To31 + 5, -10, 0}, {k2To32 - 10, 30, 31},     {k2To32, 30, 31},
-      {k2To32 + 5, -10, 0}};
-  for (const auto& [startMs, deadlineFromNow, returnsAfterMs] : cases) {
-    SCOPED_TRACE(::testing::Message() << startMs << " " << deadlineFromNow);
-    Rig rig(startMs);
-    rig.shell.At(startMs + 10, kKeyEnter);  // handled while it waits
-    rig.scenes.WaitUntil(ClockAdd(ClockFromMilliseconds(startMs), deadlineFromNow));
-    EXPECT_EQ(rig.shell.Elapsed() - startMs, returnsAfterMs);
-    EXPECT_EQ(rig.shell.pumps == 0 && rig.shell.clockReads == 1, returnsAfterMs == 0);
-    EXPECT_EQ(rig.scenes.Game().GameMode, returnsAfterMs > 10 ? kModePlaying : kModeTitle);
-  }
-}
-
 TEST(TitleScreen, DrawsEvery101MsHidingThePromptInOneFrameOfElevenAndOneMoreAfterEnter) {
   // Start, Enter after so many ms, and the frames shown, the last one full.
   // clang-format off
@@ -106,48 +86,33 @@ TEST(TitleScreen, DrawsEvery101MsHidingThePromptInOneFrameOfElevenAndOneMoreAfte
   }
 }
 
-TEST(PlayScene, FramesStartEvery31MsAndAnOverrunningFrameIsFollowedAtOnce) {
-  // Start, the work each frame does before its wait, and the frame interval.
-  const std::tuple<std::uint64_t, std::uint64_t, std::uint64_t> cases[] = {
-      {5000, 0, 31},  {k2To31 - 600, 0, 31}, {k2To32 - 600, 0, 31}, {5000, 30, 31},
-      {5000, 31, 31}, {5000, 45, 45},        {k2To32 - 600, 45, 45}};
-  for (const auto& [startMs, workMs, interval] : cases) {
-    SCOPED_TRACE(::testing::Message() << startMs << " work " << workMs);
+// A pause after the 20th picture: play resumes a whole period after it ends.
+TEST(PlayScene,
+     FramesStartEvery31MsAnOverrunningFrameIsFollowedAtOnceAndAPauseResumesAfterAPeriod) {
+  // Start, the work each frame does before its wait, the frame interval, and a pause.
+  const std::tuple<std::uint64_t, std::uint64_t, std::uint64_t, bool> cases[] = {
+      {5000, 0, 31, false},          {k2To31 - 600, 0, 31, false}, {k2To32 - 600, 0, 31, false},
+      {5000, 30, 31, false},         {5000, 31, 31, false},        {5000, 45, 45, false},
+      {k2To32 - 600, 45, 45, false}, {5000, 0, 31, true},          {k2To32 - 600, 45, 45, true}};
+  for (const auto& [startMs, workMs, interval, paused] : cases) {
+    SCOPED_TRACE(::testing::Message() << startMs << " work " << workMs << " paused " << paused);
     Rig rig(startMs);
     rig.scenes.Game().GameMode = kModePlaying;
     rig.scenes.StartGame();
     rig.shell.msPerPicture = workMs;
     rig.shell.lastPicture = 40;
+    if (paused) rig.shell.AfterPicture(20, testing::kPause);
     EXPECT_THROW(rig.scenes.PlayScene(), ScriptEnded);
     const auto& shown = rig.shell.shown;
     ASSERT_EQ(shown.size(), 40u);
     EXPECT_EQ(shown[0].at, startMs);
     for (std::size_t k = 1; k < shown.size(); ++k) {
-      EXPECT_EQ(shown[k].at - shown[k - 1].at, interval) << "frame " << k;
+      const std::uint64_t resumed = workMs + testing::kPauseMs + kPlayPeriodMs + 1;
+      EXPECT_EQ(shown[k].at - shown[k - 1].at, paused && k == 20 ? resumed : interval)
+          << "frame " << k;
     }
     EXPECT_EQ(rig.scenes.Game().Score, 39);  // the last frame stopped before its point
   }
-}
-
-TEST(PlayScene, ClosingTheWindowEndsAtOnceWithoutStoringTheScore) {
-  Rig rig(5000);
-  rig.scenes.StartUp();
-  rig.shell.At(5010, kKeyEnter);
-  rig.shell.At(6000, kClose);  // some 29 frames into the game
-  EXPECT_THROW(rig.scenes.RunScenes(), QuitRequested);
-  EXPECT_EQ(rig.scenes.Game().GameMode, kModePlaying);
-  EXPECT_GT(rig.scenes.Game().Score, rig.stored);
-  EXPECT_TRUE(rig.writes.empty());
-}
-
-TEST(GameSetUp, PumpsTheKeysPendingAsItPlacesThePlates) {
-  Rig rig(5000);
-  for (const int key : {kKeyZ, -kKeyZ, kKeyProcess}) rig.shell.At(5000, key);
-  rig.scenes.Game().GameMode = kModePlaying;
-  rig.scenes.StartGame();
-  EXPECT_FALSE(rig.shell.EventPending());
-  EXPECT_EQ(rig.shell.imeMessages, 1);
-  EXPECT_TRUE(rig.scenes.Game().FireReleased[0]);  // the one fire flag set-up leaves alone
 }
 
 TEST(GameOverScreen, StoresOnlyAStrictlyHigherScoreAndWaitsForEnterWithoutTheClock) {
@@ -179,24 +144,6 @@ TEST(GameOverScreen, StoresOnlyAStrictlyHigherScoreAndWaitsForEnterWithoutTheClo
     EXPECT_EQ(rig.shell.shown[0].hash, GameOverHash(score, newRecord));
     EXPECT_EQ(rig.shell.shown[1].hash, TitleHash(newRecord ? score : hiScore, true));
   }
-}
-
-TEST(SceneSequence, EnterHeldStepsThroughGameOverAndTitleIntoANewGame) {
-  Rig rig(5000);
-  rig.scenes.StartUp();
-  // Enter goes down at the title and repeats every 33 ms through the first game and beyond.
-  for (std::uint64_t at = 5050; at <= 25'000; at += 33) rig.shell.At(at, kKeyEnter);
-  rig.shell.At(25'000, kClose);
-  EXPECT_THROW(rig.scenes.RunScenes(), QuitRequested);
-  ASSERT_FALSE(rig.writes.empty());
-  const std::int32_t firstScore = rig.writes[0];
-  const std::uint64_t t0 = TitleHash(0, true), t1 = TitleHash(firstScore, true),
-                      g = GameOverHash(firstScore, true);
-  std::string screens;  // title, game over with the new record, or play
-  for (const auto& [at, h] : rig.shell.shown)
-    screens += h == t0 || h == t1 ? 'T' : h == g ? 'G' : 'P';
-  // Title twice (Enter, one more full frame), a game, game over, title twice, a new game.
-  EXPECT_TRUE(std::regex_search(screens, std::regex("^TTP+GTTP+"))) << screens.substr(0, 400);
 }
 
 }  // namespace

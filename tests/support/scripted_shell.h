@@ -60,7 +60,6 @@ class ScriptedShell final : public Shell {
   std::function<void(std::vector<int>& keys)> player;
 
   std::vector<Shown> shown;
-  std::vector<std::int32_t> resumedAt;  // the clock as each pause ended
   int pumps = 0, clockReads = 0, imeMessages = 0;
 
   std::uint64_t TimeOfDaySeed() override { return seed; }
@@ -120,7 +119,6 @@ class ScriptedShell final : public Shell {
     } else if (pauseAllowed_) {
       // The clock runs on while nothing else happens.
       now_ += kPauseMs;
-      resumedAt.push_back(ClockFromMilliseconds(now_));
       keys.OnResumed();
     }
   }
