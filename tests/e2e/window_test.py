@@ -6,7 +6,6 @@ the warnings for bad entries are unit tests (tests/desktop).
 Usage: window_test.py GAME voltaro5-e2e-frames voltaro5-e2e-x CASE"""
 
 import os
-import subprocess
 import sys
 import time
 
@@ -166,27 +165,6 @@ def case_pause(args, pictures):
             check_paused(game, pictures)
             game.key(key)
             check_playing(game)
-
-
-def case_minimise(args, pictures):
-    """Minimised during play, the game pauses; shown again it still shows the
-    pause sign until P."""
-    with XServer("1280x1024", wm=True) as x, Game(x, args.game) as game:
-        window = str(game.find_window(15.0))
-        wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
-        start_play(game, pictures, 0)
-        x.run("xdotool", "windowminimize", "--sync", window)
-        cpu0 = cpu_seconds(game.process.pid)
-        time.sleep(2.0)
-        used = cpu_seconds(game.process.pid) - cpu0
-        check(used <= 0.03, f"the minimised game used {used:.2f} s of processor time in 2 s")
-        x.run("xdotool", "windowactivate", "--sync", window)
-        wait_for("the window to be shown again", lambda: x.is_viewable(window) and subprocess.run(
-            ["xwd", "-silent", "-id", window], env=x.env(), capture_output=True).returncode == 0,
-            3.0)
-        check_paused(game, pictures)
-        game.key("p")
-        check_playing(game)
 
 
 def case_focus_loss_releases_keys(args, pictures):
