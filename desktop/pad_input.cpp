@@ -23,11 +23,7 @@ std::int64_t SourceOf(SDL_JoystickID id, int button) {
 }  // namespace
 
 StickSide NextStickSide(StickSide held, int x) {
-  if (x <= -kStickPress) return StickSide::kLeft;
-  if (x >= kStickPress) return StickSide::kRight;
-  if (held == StickSide::kLeft && x < -kStickRelease) return held;
-  if (held == StickSide::kRight && x > kStickRelease) return held;
-  return StickSide::kNone;
+  return NextStickSide(held, x, 32768);
 }
 
 void LoadControllerMappings(const std::vector<std::string>& directories, std::ostream& warnings) {

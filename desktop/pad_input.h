@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "desktop/key_bindings.h"
+#include "scenes/stick_side.h"
 
 namespace voltaro {
 
@@ -29,11 +30,8 @@ struct PadKey {
   bool operator==(const PadKey&) const = default;
 };
 
-// The left stick's side, with hysteresis: a side is taken at half-way
-// (|x| >= kStickPress) and let go below kStickRelease.
-enum class StickSide { kNone, kLeft, kRight };
-inline constexpr int kStickPress = 16384;
-inline constexpr int kStickRelease = 12288;
+// The left stick's side (see stick_side.h) from SDL's axis value, -32768 to
+// 32767.
 StickSide NextStickSide(StickSide held, int x);
 
 // The controller mapping files the game loads if present: gamecontrollerdb.txt

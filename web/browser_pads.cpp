@@ -24,27 +24,17 @@ constexpr std::array<ButtonKey, 7> kButtons = {{
     {15, kKeyRight},  // D-pad right
 }};
 
-// The desktop's stick thresholds, in its units of 1/32768 of the full travel.
-constexpr double kStickPress = 16384.0 / 32768.0;
-constexpr double kStickRelease = 12288.0 / 32768.0;
 // Sources: keyboard keys and controls number below this.
 constexpr std::int64_t kPadSources = std::int64_t{2} << 16;
 constexpr int kSourcesPerPad = 64;
 constexpr int kStickSource = 63;
 
-int NextStickSide(int held, double x) {
-  if (x <= -kStickPress) return -1;
-  if (x >= kStickPress) return 1;
-  if (held != 0 && held * x > kStickRelease) return held;
-  return 0;
-}
-
 std::int64_t SourceOf(std::size_t pad, int part) {
   return kPadSources + static_cast<std::int64_t>(pad) * kSourcesPerPad + part;
 }
 
-int StickCode(int side) {
-  return side < 0 ? kKeyLeft : kKeyRight;
+int StickCode(StickSide side) {
+  return side == StickSide::kLeft ? kKeyLeft : kKeyRight;
 }
 
 }  // namespace
@@ -69,10 +59,12 @@ void BrowserPads::Take(const std::vector<PadReading>& pads, std::vector<PadKey>&
     }
     pad.down = down;
     const double x = reading.connected && std::isfinite(reading.stickX) ? reading.stickX : 0;
-    const int side = NextStickSide(pad.stick, x);
+    const StickSide side = NextStickSide(pad.stick, x, 1.0);  // the browser's axes: -1 to 1
     if (side != pad.stick) {
-      if (pad.stick != 0) out.push_back({SourceOf(i, kStickSource), StickCode(pad.stick), false});
-      if (side != 0) out.push_back({SourceOf(i, kStickSource), StickCode(side), true});
+      if (pad.stick != StickSide::kNone)
+        out.push_back({SourceOf(i, kStickSource), StickCode(pad.stick), false});
+      if (side != StickSide::kNone)
+        out.push_back({SourceOf(i, kStickSource), StickCode(side), true});
       pad.stick = side;
     }
   }
@@ -86,9 +78,11 @@ void BrowserPads::ReleaseAll(std::vector<PadKey>& out) {
       if ((pad.sent & bit) != 0) out.push_back({SourceOf(i, key.button), key.code, false});
     }
     pad.sent = 0;
-    if (pad.stick != 0) out.push_back({SourceOf(i, kStickSource), StickCode(pad.stick), false});
+    if (pad.stick != StickSide::kNone) {
+      out.push_back({SourceOf(i, kStickSource), StickCode(pad.stick), false});
+    }
     // The stick takes its side again from its next reading.
-    pad.stick = 0;
+    pad.stick = StickSide::kNone;
   }
 }
 

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "scenes/stick_side.h"
+
 namespace voltaro {
 
 // One pad as sampled: whether it is there in the standard mapping, which
@@ -47,7 +49,7 @@ class BrowserPads {
     bool connected = false;
     std::uint32_t down = 0;  // buttons down at the last reading
     std::uint32_t sent = 0;  // buttons whose key-down the game has had
-    int stick = 0;           // the stick's side: -1, 0 or 1
+    StickSide stick = StickSide::kNone;
   };
   std::vector<Pad> pads_;
 };
