@@ -51,10 +51,10 @@ base=(
   # clang version this release installs (its package name carries it).
   group_fuzz=(clang libclang-rt-CLANG-dev)
   # The Windows build: the mingw-w64 cross compiler, wine to run its programs,
-  # NSIS for the installer; dpkg-source and Debian's archive key fetch and
-  # unpack Debian's own SDL2 source, which is cross-built once
-  # (scripts/windows-deps.sh).
-  group_windows=(g++-mingw-w64-x86-64-posix wine64 nsis dpkg-dev debian-archive-keyring)
+  # NSIS for the installer, Python to pack the exe's icon; dpkg-source and
+  # Debian's archive key fetch and unpack Debian's own SDL2 source, which is
+  # cross-built once (scripts/windows-deps.sh).
+  group_windows=(g++-mingw-w64-x86-64-posix wine64 nsis python3 dpkg-dev debian-archive-keyring)
 }
 
 packages=("${base[@]}")
