@@ -69,7 +69,7 @@ HelpText PageHelpText() {
   // In the order of the labels; the pads as the browser's standard mapping
   // names them.
   const char* const keys[] = {"Left", "Right", "Up", "Z", "V", "D", "Enter"};
-  const char* const buttons[] = {"D-pad left", "D-pad right", "A", "X", "B", "Y", "Start"};
+  const char* const buttons[] = {"D-pad", "D-pad", "A", "X", "B", "Y", "Start"};
   HelpText help;
   for (std::size_t i = 0; i < kActionLabels.size(); ++i) {
     help.keys.push_back({kActionLabels[i], {keys[i]}});

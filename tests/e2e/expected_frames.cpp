@@ -2,7 +2,7 @@
 // drawing code, and the places of its sprites in screenshots. Pictures are raw
 // RGB, row by row, of the 250 x 400 playfield; FLAG 1: prompt shown, new record.
 // COVER is what stands over a held game: pause, hint (the pause with its line
-// lit) or help (the controls of the default settings).
+// lit), help (the controls of the default settings) or pagehelp (the page's).
 //   write title|gameover NUMBER FLAG [COVER]  the picture, on standard output
 //   find title|gameover SHOT LOW HIGH  "NUMBER FLAG" of the picture equal to SHOT
 //                                      for LOW..HIGH; status 1 when there is none
@@ -25,6 +25,7 @@
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
 #include "scenes/overlay.h"
+#include "web/browser_keys.h"
 
 namespace {
 
@@ -47,13 +48,15 @@ void Draw(Surface& playfield, const Sprites& sprites, const std::string& screen,
 voltaro::Overlay CoverNamed(const std::string& name) {
   if (name == "pause") return voltaro::Overlay::kPauseSign;
   if (name == "hint") return voltaro::Overlay::kPauseHint;
-  if (name == "help") return voltaro::Overlay::kHelp;
+  if (name == "help" || name == "pagehelp") return voltaro::Overlay::kHelp;
   throw std::invalid_argument("unknown cover '" + name + "'");
 }
 
 void Cover(Surface& picture, const Sprites& sprites, const std::string& cover) {
   const voltaro::HelpText help =
-      voltaro::DesktopHelpText(voltaro::DefaultKeyBindings(), voltaro::DefaultPadBindings());
+      cover == "pagehelp"
+          ? voltaro::PageHelpText()
+          : voltaro::DesktopHelpText(voltaro::DefaultKeyBindings(), voltaro::DefaultPadBindings());
   voltaro::DrawOverlay(picture, sprites, CoverNamed(cover), help);
 }
 
@@ -140,7 +143,8 @@ int Run(const std::vector<std::string>& args) {
     const std::vector<std::uint32_t> shot = ReadShot(args[2], count);
     // Dimming keeps a channel's high bits: shifted back, they dim again to
     // what the shot shows, wherever no text stands.
-    const int shift = args[1] == "help" ? voltaro::kHelpDimShift : voltaro::kPauseDimShift;
+    const bool help = CoverNamed(args[1]) == voltaro::Overlay::kHelp;
+    const int shift = help ? voltaro::kHelpDimShift : voltaro::kPauseDimShift;
     const std::uint32_t low = 0xFFU >> shift;
     const std::uint32_t kept = (low << 16) | (low << 8) | low;
     for (std::size_t i = 0; i < count; ++i) playfield.pixels[i] = (shot[i] & kept) << shift;
