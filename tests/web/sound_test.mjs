@@ -1,13 +1,11 @@
-// The page's sound and its controls line in headless Chromium. Web Audio is
-// stood in for by a recorder of the effects started which, as browsers do,
-// lets the page sound only once a key or a touch has resumed it.
+// The page's sound and its controls line in headless Chromium.
 // Usage: node sound_test.mjs PAGE_DIR voltaro5-e2e-frames CASE
 import { check, kPhone, openGame, runCase, seen, waitForFrames, waitForGameOver } from './page_harness.mjs';
 
 const [kJump, kGameOver, kNewRecord] = [0, 5, 6];  // the effects' places in the game's list
 
-// Before the page's scripts: window.heard gets [effect, play frames started]
-// for every effect started.
+// Web Audio as a recorder of [effect, play frames started] in window.heard,
+// which, as browsers do, sounds only once a key or a touch has resumed it.
 function standInAudio() {
   const buffers = [];
   window.heard = [];
@@ -15,28 +13,17 @@ function standInAudio() {
     state = 'suspended';
     resume() { if (navigator.userActivation.isActive) this.state = 'running'; return Promise.resolve(); }
     createGain() { return { gain: {}, connect() {} }; }
-    createBuffer(channels, length) {
-      const buffer = { data: new Float32Array(length), getChannelData: () => buffer.data };
-      return buffers[buffers.push(buffer) - 1];
-    }
-    createBufferSource() {
-      return { connect() {}, start() {
-        const frames = window.voltaro5Frames.filter((f) => f.scene === 'play').length;
-        window.heard.push([buffers.indexOf(this.buffer), frames]);
-      } };
-    }
+    createBuffer(channels, n) { return buffers[buffers.push({ getChannelData: () => new Float32Array(n) }) - 1]; }
+    createBufferSource() { return { connect() {}, start() { window.heard.push([buffers.indexOf(this.buffer), played()]); } }; }
   };
+  const played = () => window.voltaro5Frames.filter((f) => f.scene === 'play').length;
 }
 const heard = (page, effect) => page.evaluate((e) => window.heard.filter(([h]) => h === e || e < 0), effect);
 
-// Presses `keys` ("M held": M down long enough to repeat), starts a game and
-// jumps once the car has landed; the play frames started as Up went down.
+// Presses `keys`, starts a game and jumps once the car has landed, until the
+// game is over; the play frames started as Up went down.
 async function playAndJump(page, keys = []) {
-  for (const key of keys) {
-    for (let i = 0; key === 'M held' && i < 3; ++i) await page.keyboard.down('m');
-    await page.keyboard[key === 'M held' ? 'up' : 'press'](key === 'M held' ? 'm' : key);
-  }
-  await page.keyboard.press('Enter');
+  for (const key of [...keys, 'Enter']) await page.keyboard.press(key);
   await waitForFrames(page, 'play', await seen(page, 'play') + 30);
   const pressedAt = await seen(page, 'play');
   await page.keyboard.press('ArrowUp');
@@ -45,25 +32,21 @@ async function playAndJump(page, keys = []) {
 }
 
 const lineShows = (page) => page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => {
-  const [field, line] = ['playfield', 'keys-help'].map((id) => document.getElementById(id));
-  const shows = getComputedStyle(line).display !== 'none' && getComputedStyle(line).visibility === 'visible';
-  const [f, l] = [field, line].map((e) => e.getBoundingClientRect());
+  const [f, l] = ['playfield', 'keys-help'].map((id) => document.getElementById(id).getBoundingClientRect());
+  const shows = l.width > 0 && getComputedStyle(document.getElementById('keys-help')).visibility === 'visible';
   const where = !shows ? 'nowhere' : l.top >= f.bottom ? 'under' : l.right <= f.left ? 'beside' : 'over';
   resolve([where, f.width, !shows || (l.left >= 0 && l.bottom <= innerHeight)]);
 })));
-
 const cases = {
-  // A jump is heard in the frame that makes it, the game's end in its last
-  // frame, the record on the game-over screen; a replay of the game sounds
-  // the same, but sets no record.
+  // A jump is heard in the frame that makes it, the game's end in its last frame, the
+  // record on the game-over screen; a replay sounds the same, but sets no record.
   async heard_as_it_happens(browser, server) {
     const { page } = await openGame(browser, server, { beforeLoad: standInAudio });
     const pressedAt = await playAndJump(page);
     const [[, jumpedAt], ...more] = await heard(page, kJump);
     check(!more.length && jumpedAt - pressedAt <= 2, `Up at frame ${pressedAt}, jump at ${jumpedAt}`);
-    const end = [[kGameOver, await seen(page, 'play')], [kNewRecord, await seen(page, 'play')]];
-    const played = await heard(page, -1);
-    check(JSON.stringify(played.slice(-2)) === JSON.stringify(end), `heard ${played}, not ${end} last`);
+    const [played, last] = [await heard(page, -1), await seen(page, 'play')];
+    check(`${played.slice(-2)}` === `${[kGameOver, last, kNewRecord, last]}`, `heard ${played} to ${last}`);
     await page.evaluate(() => sessionStorage.setItem('voltaro5-replay', localStorage.getItem('/last.v5replay')));
     await page.reload();
     await waitForFrames(page, 'play', 2);
@@ -75,8 +58,7 @@ const cases = {
   // M switches the sound off and on, and the page remembers it.
   async mute_kept_across_reloads(browser, server) {
     const { page, log } = await openGame(browser, server, { beforeLoad: standInAudio });
-    for (const [keys, mute, reload] of [[['m'], '1'], [[], '1', true], [['M held', 'Control+m'], '0'],
-                                        [[], '0', true]]) {
+    for (const [keys, mute, reload] of [[['m'], '1'], [[], '1', 1], [['m', 'Control+m'], '0'], [[], '0', 1]]) {
       if (reload) await page.reload();
       await waitForFrames(page, 'title', await seen(page, 'title') + 2);
       await page.evaluate(() => { window.heard = []; });
@@ -96,8 +78,7 @@ const cases = {
     for (const [width, height, where, factor] of [[800, 600, 'under', 1], [1920, 960, 'under', 2],
                                                   [1280, 800, 'beside', 2], [300, 400, 'nowhere', 1]]) {
       await page.setViewportSize({ width, height });
-      const shown = await lineShows(page);
-      check(`${shown}` === `${where},${250 * factor},true`, `${width}x${height}: ${shown}`);
+      check(`${await lineShows(page)}` === `${where},${250 * factor},true`, `${width}x${height}: ${await lineShows(page)}`);
     }
   },
   controls_line_not_on_phone: { device: kPhone, async run(browser, server) {
