@@ -1,16 +1,17 @@
 // The page's player of the effects; see page_audio.h. It lives on the page's
 // own thread, wherever the game runs: the game reaches it only through
 // MAIN_THREAD_EM_ASM, which runs there. The effects' samples are copied into
-// the page's own arrays at start-up (the game's memory is no place to keep a
-// view of), and from then on the game only names the effect to play. Each cue
-// is a new buffer source through one gain, the mute a gain of nothing and no
-// new source.
+// the player's audio buffers at start-up (the game's memory is no place to
+// keep a view of), and from then on the game only names the effect to play.
+// Each cue is a new buffer source through one gain; muted, no source starts
+// and the gain silences one still playing.
 #include "web/page_audio.h"
 
 #include <emscripten/emscripten.h>
 
-#include <cstddef>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "sound/mixer.h"
 #include "sound/synth.h"
