@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "saves/high_score.h"
+#include "saves/profile_file.h"
 #include "saves/replay_files.h"
 #include "saves/replay_text.h"
 
@@ -20,6 +21,10 @@ namespace {
 constexpr int kRead = 0;
 constexpr int kMissing = 1;
 constexpr int kRefused = 2;
+
+// Where the desktop keeps the sound's mute in its profile.
+constexpr const char* kSoundSection = "Sound";
+constexpr const char* kMuteKey = "Mute";
 
 // JavaScript inside, kept as written:
 // clang-format off
@@ -170,6 +175,28 @@ HighScoreStore BrowserHighScoreStore(BrowserStorageState& state) {
     }
   };
   return store;
+}
+
+bool ReadSoundMute() {
+  const Stored stored = Read(StorageKey());
+  return stored.outcome == kRead && FindProfileEntry(stored.text, kSoundSection, kMuteKey) == "1";
+}
+
+void StoreSoundMute(BrowserStorageState& state, bool muted) {
+  const std::string key = StorageKey();
+  // Read again: the best score beside it may have changed meanwhile.
+  const Stored stored = Read(key);
+  std::string reason = stored.text;
+  if (stored.outcome != kRefused) {
+    const std::string text = SetProfileEntry(stored.outcome == kRead ? stored.text : std::string(),
+                                             kSoundSection, kMuteKey, muted ? "1" : "0");
+    char* refusal = StorageWrite(key.c_str(), text.c_str(), static_cast<int>(text.size()));
+    if (refusal == nullptr) return;
+    reason = refusal;
+    std::free(refusal);
+  }
+  ReportRefusal(state, "voltaro5: warning: " + Where(key) + ": cannot keep the sound " +
+                           (muted ? "off: " : "on: ") + reason);
 }
 
 }  // namespace voltaro

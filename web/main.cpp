@@ -18,6 +18,7 @@
 #include "saves/replay_text.h"
 #include "scenes/scenes.h"
 #include "web/browser_storage.h"
+#include "web/page_audio.h"
 #include "web/web_shell.h"
 
 // JavaScript inside, kept as written:
@@ -88,17 +89,20 @@ int main() {
     const Sprites sprites = LoadSprites();
     WebShell shell(sprites);
     BrowserStorageState storage;
+    PageAudio sound;
     const auto noteFrames = [](const char* scene, std::int32_t frameTime) {
       NoteFrameStart(scene, frameTime);
     };
     if (const std::optional<ReplayShow> replay = OpenedReplay()) {
-      Scenes replayScenes(shell, sprites, BrowserHighScoreStore(storage));
+      Scenes replayScenes(shell, sprites, sound.WithRecordCue(BrowserHighScoreStore(storage)));
       replayScenes.SetFrameObserver(noteFrames);
+      replayScenes.Watch(sound.Cues());
       replayScenes.StartUp();
       replayScenes.ReplayScene(*replay);
     }
-    Scenes scenes(shell, sprites, BrowserHighScoreStore(storage));
+    Scenes scenes(shell, sprites, sound.WithRecordCue(BrowserHighScoreStore(storage)));
     scenes.SetFrameObserver(noteFrames);
+    scenes.Watch(sound.Cues());
     scenes.StartUp();
     scenes.RunScenes();
   } catch (const RunTimeError& error) {
