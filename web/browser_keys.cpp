@@ -80,6 +80,8 @@ HelpText PageHelpText() {
   help.pad[1].names.emplace_back("stick");
   help.keys.push_back({"PAUSE", {"P", "Pause", "Esc"}});
   help.keys.push_back({"HELP", {"F1"}});
+  help.keys.push_back({"FULLSCREEN", {"F11"}});
+  help.keys.push_back({"SOUND", {"M"}});
   return help;
 }
 
