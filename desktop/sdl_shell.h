@@ -29,7 +29,11 @@ class SdlShell final : public Shell {
   // The window as it is now; saved when it closes.
   WindowSettings WindowState() const { return window_.State(); }
 
-  void SetCaption(const std::string& caption) override { window_.SetCaption(caption); }
+  // While a recorded game plays, the caption says so.
+  void MarkReplay() { captionTail_ = " - replay"; }
+  void SetCaption(const std::string& caption) override {
+    window_.SetCaption(caption + captionTail_);
+  }
   void SetClientSize(int width, int height) override { window_.SetClientSize(width, height); }
   void ShowWindow() override { window_.ShowWindow(); }
   std::int32_t Now() override { return ClockNow(); }
@@ -46,6 +50,7 @@ class SdlShell final : public Shell {
   SdlWindow window_;
   EventSleep sleep_;
   SdlPump pump_;
+  std::string captionTail_;
 };
 
 // A modal error box with the caption, also usable before or without a window;
