@@ -73,16 +73,21 @@ void WarnAboutSections(std::string_view bytes, Warner& warn) {
 }
 
 // The first entry of each name; later ones with the same name are ignored, as
-// every reader of the file does, with a word about it.
+// every reader of the file does, with a word about it when the name is `known`
+// (an unknown name is warned about once, as such).
 std::vector<ProfileEntry> FirstEntries(std::string_view bytes, std::string_view section,
-                                       Warner& warn) {
+                                       Warner& warn,
+                                       const std::function<bool(std::string_view)>& known) {
   std::vector<ProfileEntry> first;
   for (ProfileEntry& entry : ProfileSectionEntries(bytes, section)) {
     const auto earlier = std::find_if(first.begin(), first.end(), [&](const ProfileEntry& e) {
       return SameName(e.name, entry.name);
     });
     if (earlier != first.end()) {
-      warn.At(entry, section, "set again", "the line " + std::to_string(earlier->line) + " counts");
+      if (known(entry.name)) {
+        warn.At(entry, section, "set again",
+                "the line " + std::to_string(earlier->line) + " counts");
+      }
       continue;
     }
     entry.value = WithoutComment(entry.value);
@@ -100,7 +105,11 @@ std::optional<bool> ParseSwitch(std::string_view text) {
 }
 
 void ParseWindow(std::string_view bytes, Warner& warn, WindowSettings& window) {
-  for (const ProfileEntry& entry : FirstEntries(bytes, kWindowSection, warn)) {
+  for (const ProfileEntry& entry :
+       FirstEntries(bytes, kWindowSection, warn, [](std::string_view name) {
+         return SameName(name, "Scale") || SameName(name, "Fullscreen") ||
+                SameName(name, "PauseOnFocusLoss");
+       })) {
     if (SameName(entry.name, "Scale")) {
       if (const auto scale = ParseWhole(entry.value, kMinScale, kMaxScale)) {
         window.scale = *scale;
@@ -123,7 +132,10 @@ void ParseWindow(std::string_view bytes, Warner& warn, WindowSettings& window) {
 }
 
 void ParseSound(std::string_view bytes, Warner& warn, SoundSettings& sound) {
-  for (const ProfileEntry& entry : FirstEntries(bytes, kSoundSection, warn)) {
+  for (const ProfileEntry& entry :
+       FirstEntries(bytes, kSoundSection, warn, [](std::string_view name) {
+         return SameName(name, "Volume") || SameName(name, "Mute");
+       })) {
     if (SameName(entry.name, "Volume")) {
       if (const auto volume = ParseWhole(entry.value, 0, 100)) {
         sound.volume = *volume;
@@ -201,7 +213,9 @@ void ParseBindings(std::string_view bytes, std::string_view section, std::string
     return actionName(action) + " keeps its default (" + names + ")";
   };
   std::array<std::optional<ProfileEntry>, kActionCount> from;  // the entry each list came from
-  for (const ProfileEntry& entry : FirstEntries(bytes, section, warn)) {
+  for (const ProfileEntry& entry : FirstEntries(bytes, section, warn, [](std::string_view name) {
+         return ActionNamed(name).has_value();
+       })) {
     const std::optional<Action> action = ActionNamed(entry.name);
     if (!action) {
       warn.At(entry, section, "no such action", "ignored");
