@@ -27,7 +27,7 @@ std::streamsize WarningLog::Buffer::xsputn(const char* text, std::streamsize cou
   // A log that cannot be written costs nothing more than the log: the
   // console has said it all.
   if (!path_.empty() && written.find('\n') != std::string_view::npos) {
-    WriteFileAtomically(path_, lines_, nullptr);
+    WriteFileAtomically(path_, std::string_view(lines_).substr(0, lines_.rfind('\n') + 1), nullptr);
   }
   return count;
 }

@@ -26,7 +26,7 @@ class WarningLog {
 
  private:
   // Passes every character to the console and rewrites the file whole
-  // (saves/file_write.h) after each complete line.
+  // (saves/file_write.h), whole lines only, after each complete line.
   class Buffer final : public std::streambuf {
    public:
     Buffer(std::string path, std::ostream& console) : path_(std::move(path)), console_(console) {}

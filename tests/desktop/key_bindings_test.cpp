@@ -61,29 +61,5 @@ TEST(KeyBindings, KeysResolveThroughTheBindings) {
   }
 }
 
-TEST(KeyBindings, NamesPlayersWriteStandForSdlsKeys) {
-  struct Case {
-    const char* name;
-    std::vector<SDL_Keycode> keys;
-  };
-  const Case cases[] = {
-      {"Enter", {SDLK_RETURN}},
-      {"RETURN", {SDLK_RETURN}},
-      {"esc", {SDLK_ESCAPE}},
-      {"Escape", {SDLK_ESCAPE}},
-      {"PgDn", {SDLK_PAGEDOWN}},
-      {"PageDown", {SDLK_PAGEDOWN}},
-      {"Shift", {SDLK_LSHIFT, SDLK_RSHIFT}},
-      {"rctrl", {SDLK_RCTRL}},
-      {"Right Alt", {SDLK_RALT}},
-      {"keypad 4", {SDLK_KP_4}},
-      {"j", {SDLK_j}},
-      {"", {}},
-      {"Enterr", {}},
-      {"Ctrl+Z", {}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(KeysNamed(c.name), c.keys) << c.name;
-}
-
 }  // namespace
 }  // namespace voltaro
