@@ -29,10 +29,11 @@ class SdlShell final : public Shell {
   // The window as it is now; saved when it closes.
   WindowSettings WindowState() const { return window_.State(); }
 
-  // While a recorded game plays, the caption says so.
-  void MarkReplay() { captionTail_ = " - replay"; }
+  // While a recorded game plays, the caption says so first, where a narrow
+  // window's title bar still shows it.
+  void MarkReplay() { captionHead_ = "Replay - "; }
   void SetCaption(const std::string& caption) override {
-    window_.SetCaption(caption + captionTail_);
+    window_.SetCaption(captionHead_ + caption);
   }
   void SetClientSize(int width, int height) override { window_.SetClientSize(width, height); }
   void ShowWindow() override { window_.ShowWindow(); }
@@ -50,7 +51,7 @@ class SdlShell final : public Shell {
   SdlWindow window_;
   EventSleep sleep_;
   SdlPump pump_;
-  std::string captionTail_;
+  std::string captionHead_;
 };
 
 // A modal error box with the caption, also usable before or without a window;

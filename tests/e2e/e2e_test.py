@@ -24,7 +24,7 @@ SCORES = (-100000, 100000)  # searched when reading the score off a screen
 CAR_X = (WIDTH - 34) // 2  # where the car stays without a key
 STATUS_TOP = HEIGHT - 30  # the status lines, which may hide what lies under them
 INI = "[VOLTARO ZIP 5]\nHighScore={}\n"
-REPLAY_CAPTION = CAPTION + " - replay"  # the window's title while a replay plays
+REPLAY_CAPTION = "Replay - " + CAPTION  # the window's title while a replay plays
 
 
 class Pictures:
