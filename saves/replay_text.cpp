@@ -220,8 +220,9 @@ Recording ParseReplayText(std::string_view text, const std::string& name) {
     in.Fail("replay version '" + Reader::Shown(w[1]) + "' is not supported (this game reads " +
             std::to_string(kReplayVersion) + ")");
   }
-  if (text.find('\n') == std::string_view::npos)
+  if (text.find('\n') == std::string_view::npos) {
     in.Fail("the replay ends early: this line is cut short");
+  }
 
   Recording r;
   GameState& g = r.start;

@@ -1,7 +1,7 @@
 // The warnings' log beside the best-score file; see warning_log.h.
 #include "saves/warning_log.h"
 
-#include <utility>
+#include <string_view>
 
 #include "saves/file_ops.h"
 #include "saves/file_write.h"
