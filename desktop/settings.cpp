@@ -263,7 +263,10 @@ void ParseBindings(std::string_view bytes, std::string_view section, std::string
     std::string taken;
     std::erase_if(lists[a], [&](T item) {
       const std::optional<std::size_t> b = boundTo(item, a);
-      if (b) taker = b, taken = nameOf(item);
+      if (b) {
+        taker = b;
+        taken = nameOf(item);
+      }
       return b.has_value();
     });
     if (lists[a].empty()) {
