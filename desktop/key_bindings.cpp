@@ -132,7 +132,22 @@ PadBindings DefaultPadBindings() {
 }
 
 bool IsWindowKey(SDL_Keycode key) {
-  return key == SDLK_p || key == SDLK_PAUSE || key == SDLK_F11;
+  return WindowKeyRole(key) != nullptr;
+}
+
+const char* WindowKeyRole(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_p:
+    case SDLK_PAUSE:
+    case SDLK_ESCAPE:
+      return "pause";
+    case SDLK_F1:
+      return "help";
+    case SDLK_F11:
+      return "fullscreen";
+    default:
+      return nullptr;
+  }
 }
 
 int GameKeyCode(const KeyBindings& bindings, SDL_Keycode key, SDL_Scancode scancode,

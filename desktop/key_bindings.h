@@ -54,8 +54,12 @@ PadBindings DefaultPadBindings();
 // "Ctrl" for both Ctrl keys), letter case ignored; empty for an unknown name.
 std::vector<SDL_Keycode> KeysNamed(std::string_view name);
 
-// Keys the window keeps for itself: P and Pause (pause), F11 (fullscreen).
+// Keys the window keeps for itself: P, Pause and Esc (pause), F1 (help), F11
+// (fullscreen).
 bool IsWindowKey(SDL_Keycode key);
+// What such a key does, as the settings' warning names it ("pause", "help",
+// "fullscreen"); nullptr for any other key.
+const char* WindowKeyRole(SDL_Keycode key);
 
 // The virtual-key code for a key event: a key bound to an action gives the
 // action's code; a default key whose action was bound to other keys gives

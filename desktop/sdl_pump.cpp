@@ -6,6 +6,7 @@
 #include <iostream>
 #include <vector>
 
+#include "desktop/help_text.h"
 #include "game/key_codes.h"
 #include "scenes/shell.h"
 
@@ -37,6 +38,7 @@ void SdlPump::Configure(const Settings& settings) {
   keys_ = settings.keys;
   pads_.SetBindings(settings.pad);
   gate_.SetPauseOnFocusLoss(settings.window.pauseOnFocusLoss);
+  help_ = DesktopHelpText(settings.keys, settings.pad);
 }
 
 void SdlPump::AllowPause(bool allowed) {
@@ -124,7 +126,7 @@ void SdlPump::OnWindowEvent(KeySink& keys, const SDL_WindowEvent& event) {
       for (const PadKey& padKey : padKeys) {
         gate_.KeyUp(keys, padKey.source, padKey.code, KeyGate::Stray::kDropped);
       }
-      ShowPauseChange(gate_.FocusLost());
+      gate_.FocusLost();
       break;
     }
     default:
@@ -145,15 +147,11 @@ void SdlPump::OnKeyDown(KeySink& keys, const SDL_KeyboardEvent& event) {
   if (event.repeat != 0) return;
   if (key.sym == SDLK_F11 || altEnter) {
     window_.ToggleFullscreen();
+  } else if (key.sym == SDLK_F1) {
+    gate_.PressWindowKey(WindowKey::kHelp);
   } else {
-    ShowPauseChange(gate_.PauseKey());
+    gate_.PressWindowKey(key.sym == SDLK_ESCAPE ? WindowKey::kEscape : WindowKey::kPause);
   }
-}
-
-void SdlPump::ShowPauseChange(KeyGate::PauseChange change) {
-  if (change == KeyGate::PauseChange::kBegan) window_.ShowPauseSign();
-  // Once play goes on, the pump's end repaints the window without the sign.
-  if (change == KeyGate::PauseChange::kEnded) window_.HidePauseSign();
 }
 
 }  // namespace voltaro

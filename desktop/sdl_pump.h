@@ -1,9 +1,9 @@
 // The desktop's event pump: SDL's events translated into the key gate's
 // terms (scenes/key_gate.h), which decides what reaches the game and holds
-// the pause. Keys go through the player's bindings, pads through PadInput;
-// the window's own keys (P and Pause, F11, Alt+Enter) pause and go
-// fullscreen. Closing the window throws QuitRequested out of the pump that
-// sees it. The shell (sdl_shell.cpp) pumps through it.
+// the pause and the help. Keys go through the player's bindings, pads
+// through PadInput; the window's own keys (P, Pause and Esc, F1, F11,
+// Alt+Enter) pause, show the help and go fullscreen. Closing the window throws QuitRequested out of
+// the pump that sees it. The shell (sdl_shell.cpp) pumps through it.
 #pragma once
 
 #include <SDL_events.h>
@@ -13,6 +13,7 @@
 #include "desktop/sdl_clock.h"
 #include "desktop/sdl_window.h"
 #include "desktop/settings.h"
+#include "gfx/help_picture.h"
 #include "scenes/key_gate.h"
 
 namespace voltaro {
@@ -27,6 +28,8 @@ class SdlPump final : public EventFeed {
   void Configure(const Settings& settings);
   // True while play runs, which also keeps the system's timer fine.
   void AllowPause(bool allowed);
+  // True on the title and game-over screens, where F1 shows the help.
+  void AllowHelp(bool allowed) { gate_.AllowHelp(allowed); }
   // Handles the events pending now (or, while paused, until the pause ends).
   void Pump(KeySink& keys) { gate_.Pump(keys, *this); }
   // How long a sleep on the window system's events may last: pad events do
@@ -35,18 +38,18 @@ class SdlPump final : public EventFeed {
 
   void FeedPending(KeySink& keys) override;
   void SleepWhilePaused() override;
-  void ShowResumed() override { window_.Repaint(); }
+  void ShowOverlay(Overlay overlay) override { window_.ShowOverlay(overlay, help_); }
 
  private:
   void OnWindowEvent(KeySink& keys, const SDL_WindowEvent& event);
   void OnKeyDown(KeySink& keys, const SDL_KeyboardEvent& event);
-  void ShowPauseChange(KeyGate::PauseChange change);
 
   SdlWindow& window_;
   EventSleep& sleep_;
   KeyGate gate_;
   KeyBindings keys_ = DefaultKeyBindings();
   PadInput pads_{DefaultPadBindings()};
+  HelpText help_;  // the controls as bound, for the help picture
   bool priorityAsked_ = false;
 };
 

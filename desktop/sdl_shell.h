@@ -44,6 +44,7 @@ class SdlShell final : public Shell {
   void Show(const Surface& picture) override { window_.Show(picture); }
   void ShowImeMessage() override;
   void AllowPause(bool allowed) override { pump_.AllowPause(allowed); }
+  void AllowHelp(bool allowed) override { pump_.AllowHelp(allowed); }
 
  private:
   // In this order: the pump (and its pads) goes before the window shuts SDL

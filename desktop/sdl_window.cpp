@@ -13,8 +13,8 @@
 #include <utility>
 
 #include "desktop/sdl_icons.h"
-#include "gfx/pause_sign.h"
 #include "gfx/scaling.h"
+#include "scenes/overlay.h"
 
 namespace voltaro {
 namespace {
@@ -143,11 +143,15 @@ void SdlWindow::Show(const Surface& picture) {
   if (!changed_.empty() || wholeWindowStale_) Present(&changed_);
 }
 
-void SdlWindow::ShowPauseSign() {
-  pauseShown_ = true;
-  pausedPicture_ = lastShown_;
-  DrawPauseSign(pausedPicture_, sprites_);
-  Present();
+void SdlWindow::ShowOverlay(Overlay overlay, const HelpText& help) {
+  covered_ = overlay != Overlay::kNone;
+  if (covered_) {
+    coveredPicture_ = lastShown_;
+    DrawOverlay(coveredPicture_, sprites_, overlay, help);
+    Present();
+  } else {
+    Repaint();
+  }
 }
 
 void SdlWindow::Resized(int width, int height) {
@@ -165,7 +169,7 @@ void SdlWindow::Repaint() {
 void SdlWindow::Present(const std::vector<SDL_Rect>* parts) {
   SDL_Surface* screen = SDL_GetWindowSurface(window_);
   if (screen == nullptr) return;
-  const Surface& picture = pauseShown_ ? pausedPicture_ : lastShown_;
+  const Surface& picture = covered_ ? coveredPicture_ : lastShown_;
   const PlayfieldPlacement place =
       PlacePlayfield(screen->w, screen->h, picture.width, picture.height);
   const bool whole = std::exchange(wholeWindowStale_, false);

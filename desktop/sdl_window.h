@@ -1,6 +1,7 @@
 // The game's window: SDL's video started and a resizable window showing the
 // 250 x 400 playfield at the largest whole factor that fits (gfx/scaling.h),
-// fullscreen on request, the pause sign over the picture play stopped on, and
+// fullscreen on request, the pause sign or the help over the picture play or a
+// screen stopped on, and
 // repaints from a copy of the last picture shown, so a repaint never shows a
 // half-drawn frame. The shell (sdl_shell.cpp) owns it; the event pump
 // (sdl_pump.cpp) tells it of resizes, exposes and the pause.
@@ -14,8 +15,10 @@
 
 #include "desktop/settings.h"
 #include "desktop/window_system.h"
+#include "gfx/help_picture.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
+#include "scenes/key_gate.h"
 
 namespace voltaro {
 
@@ -23,7 +26,8 @@ class SdlWindow {
  public:
   // Starts SDL's video and opens a hidden window of the background picture's
   // size with the game's icon. Throws std::runtime_error naming what failed.
-  // `sprites` must outlive the window (the pause sign is written in its font).
+  // `sprites` must outlive the window (the pause sign and the help are
+  // written in its font).
   explicit SdlWindow(const Sprites& sprites);
   // Closes the window and shuts SDL down.
   ~SdlWindow();
@@ -53,10 +57,9 @@ class SdlWindow {
   // Puts a finished picture on the screen and keeps it for repaints; only the
   // parts that differ from the last one are magnified and sent.
   void Show(const Surface& picture);
-  // Play paused: the last picture with the pause sign, until HidePauseSign
-  // (which leaves the repaint to the next Repaint).
-  void ShowPauseSign();
-  void HidePauseSign() { pauseShown_ = false; }
+  // The game held: the last picture with the pause sign or the help over it
+  // (scenes/overlay.h); kNone paints the whole window with the picture alone.
+  void ShowOverlay(Overlay overlay, const HelpText& help);
   // The client area became width x height.
   void Resized(int width, int height);
   // Paints the whole window again, the black around the playfield too.
@@ -72,8 +75,8 @@ class SdlWindow {
   WindowSystem system_;
   Surface lastShown_;
   std::vector<SDL_Rect> changed_;  // the parts of the picture the last Show changed
-  Surface pausedPicture_;          // lastShown_ with the pause sign
-  bool pauseShown_ = false;
+  Surface coveredPicture_;         // lastShown_ with the pause sign or the help
+  bool covered_ = false;
   std::string caption_;
 
   WindowSettings opening_;  // as the settings ask for it

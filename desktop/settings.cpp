@@ -301,9 +301,8 @@ Settings ParseSettings(std::string_view bytes, const std::string& path, std::ost
       [](const std::string& name) { return KeysNamed(name); },
       [](SDL_Keycode key) { return std::string(SDL_GetKeyName(key)); },
       [](SDL_Keycode key) -> std::string {
-        if (key == SDLK_F11) return "is the fullscreen key";
-        if (IsWindowKey(key)) return "is the pause key";
-        return "";
+        const char* role = WindowKeyRole(key);
+        return role != nullptr ? std::string("is the ") + role + " key" : "";
       });
   ParseBindings<SDL_GameControllerButton>(
       bytes, kPadSection, "button", warn, settings.pad.buttons,

@@ -58,6 +58,7 @@ void Scenes::StartGame() {
 
 void Scenes::TitleScene() {
   std::int16_t blink = 0;
+  shell_.AllowHelp(true);
   for (;;) {
     StampFrame("title");
     DrawTitleFrame(playfield_, sprites_, game_.ScreenW, game_.ScreenH, hiScore_,
@@ -67,7 +68,10 @@ void Scenes::TitleScene() {
     if (blink >= kBlinkCycle) blink = 0;
     // Enter came during the last frame's wait: this frame was still shown in
     // full, and the game starts without waiting again.
-    if (game_.GameMode == kModePlaying) return;
+    if (game_.GameMode == kModePlaying) {
+      shell_.AllowHelp(false);
+      return;
+    }
     PumpWindow();
     WaitUntil(ClockAdd(frameTime_, kTitlePeriodMs));
   }
@@ -113,11 +117,13 @@ void Scenes::GameOverScene() {
   }
   shell_.Show(playfield_);
   // Drawn once; then sleep on the event queue until Enter. No clock here.
+  shell_.AllowHelp(true);
   for (;;) {
     PumpWindow();
-    if (game_.GameMode == kModeTitle) return;
+    if (game_.GameMode == kModeTitle) break;
     shell_.WaitForEvent();
   }
+  shell_.AllowHelp(false);
 }
 
 void Scenes::WaitUntil(std::int32_t deadline) {

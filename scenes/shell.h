@@ -77,6 +77,11 @@ class Shell {
   // with a pause holds the pause inside PumpEvents and calls
   // KeySink::OnResumed when play goes on.
   virtual void AllowPause(bool /*allowed*/) {}
+
+  // Whether F1 may show the help now: true on the title and game-over
+  // screens. A shell with the help holds the screen inside PumpEvents while
+  // it shows.
+  virtual void AllowHelp(bool /*allowed*/) {}
 };
 
 }  // namespace voltaro

@@ -1,7 +1,8 @@
 // Key codes of the browser matched to the desktop window's: the browser's
 // keyCode already is the virtual-key code for the keys the game knows; only
 // the keypad (which the desktop reports as keys of its own) and the input
-// method keys need the physical key name.
+// method keys need the physical key name. The page's keys are the game's own
+// and cannot be bound otherwise, which the help picture tells.
 #include "web/browser_keys.h"
 
 #include "game/key_codes.h"
@@ -46,6 +47,40 @@ int VirtualKeyFromBrowser(int keyCode, std::string_view code) {
 
 bool KeepsKeyFromPage(int virtualKey, bool ctrlAltOrMeta) {
   return virtualKey != kKeyNone && virtualKey != kKeyProcess && !ctrlAltOrMeta;
+}
+
+std::optional<WindowKey> BrowserWindowKey(int keyCode) {
+  constexpr int kPause = 19;
+  constexpr int kF1 = 112;
+  switch (keyCode) {
+    case 'P':
+    case kPause:
+      return WindowKey::kPause;
+    case kKeyEscape:
+      return WindowKey::kEscape;
+    case kF1:
+      return WindowKey::kHelp;
+    default:
+      return std::nullopt;
+  }
+}
+
+HelpText PageHelpText() {
+  // In the order of the labels; the pads as the browser's standard mapping
+  // names them.
+  const char* const keys[] = {"Left", "Right", "Up", "Z", "V", "D", "Enter"};
+  const char* const buttons[] = {"D-pad", "D-pad", "A", "X", "B", "Y", "Start"};
+  HelpText help;
+  for (std::size_t i = 0; i < kActionLabels.size(); ++i) {
+    help.keys.push_back({kActionLabels[i], {keys[i]}});
+    help.pad.push_back({kActionLabels[i], {buttons[i]}});
+  }
+  // The left stick steers as the D-pad does.
+  help.pad[0].names.emplace_back("stick");
+  help.pad[1].names.emplace_back("stick");
+  help.keys.push_back({"PAUSE", {"P", "Pause", "Esc"}});
+  help.keys.push_back({"HELP", {"F1"}});
+  return help;
 }
 
 }  // namespace voltaro

@@ -37,10 +37,6 @@ constexpr std::size_t kPauseControl = 6;
 constexpr std::size_t kPlayfieldControl = 7;
 constexpr KeyGate::Source kControlSources = KeyGate::Source{1} << 16;
 
-// The browser's key codes of the window's pause keys: P, and Pause.
-constexpr unsigned long kBrowserP = 'P';
-constexpr unsigned long kBrowserPause = 19;
-
 // JavaScript inside, kept as written:
 // clang-format off
 EM_JS(void, WakeFromSleep, (), {
@@ -128,10 +124,10 @@ void PageInput::Feed(KeySink& keys, KeyGate& gate) {
       case Kind::kUp:
         gate.KeyUp(keys, event.source, event.code, event.stray);
         break;
-      case Kind::kPause:
-        // A pause key never reaches the game, nor does its release.
+      case Kind::kWindowKey:
+        // A window key never reaches the game, nor does its release.
         if (event.source != 0) gate.TakeForWindow(event.source);
-        if (!event.repeat) gate.PauseKey();
+        if (!event.repeat) gate.PressWindowKey(event.windowKey);
         break;
       case Kind::kFocusLost:
         gate.FocusLost();
@@ -144,7 +140,7 @@ void PageInput::Control(int index, bool down) {
   if (index < 0 || static_cast<std::size_t>(index) >= kControls.size()) return;
   const auto place = static_cast<std::size_t>(index);
   if (place == kPauseControl) {
-    if (down) Queue({Kind::kPause});
+    if (down) Queue({Kind::kWindowKey});
     return;
   }
   // During play a tap on the playfield is nothing; its release is then a
@@ -160,14 +156,17 @@ EM_BOOL PageInput::OnKey(int eventType, const EmscriptenKeyboardEvent* event, vo
   const bool shortcut = event->ctrlKey || event->altKey || event->metaKey;
   const auto source = static_cast<KeyGate::Source>(event->keyCode) |
                       (static_cast<KeyGate::Source>(event->location) << 8);
-  if (down && (event->keyCode == kBrowserP || event->keyCode == kBrowserPause)) {
-    input->Queue({Kind::kPause, source, kKeyNone, KeyGate::Stray::kReaches, event->repeat != 0});
+  const auto windowKey = BrowserWindowKey(static_cast<int>(event->keyCode));
+  if (down && windowKey) {
+    // Taken from the browser too: F1 would open its own help.
+    input->Queue({Kind::kWindowKey, source, kKeyNone, KeyGate::Stray::kReaches, event->repeat != 0,
+                  *windowKey});
     return shortcut ? EM_FALSE : EM_TRUE;
   }
   const int code = VirtualKeyFromBrowser(static_cast<int>(event->keyCode), event->code);
-  // A key the game has no code for is the page's, but the Pause key's
-  // release still ends its hold in the gate.
-  if (code == kKeyNone && event->keyCode != kBrowserPause) return EM_FALSE;
+  // A key the game has no code for is the page's, but a window key's release
+  // still ends its hold in the gate.
+  if (code == kKeyNone && !windowKey) return EM_FALSE;
   auto& held = input->keysDown_;
   const auto was =
       std::find_if(held.begin(), held.end(), [source](const auto& h) { return h.first == source; });

@@ -47,13 +47,14 @@ class PageInput {
   void Control(int index, bool down);
 
  private:
-  enum class Kind { kDown, kUp, kPause, kFocusLost };
+  enum class Kind { kDown, kUp, kWindowKey, kFocusLost };
   struct Event {
     Kind kind;
     KeyGate::Source source = 0;
     int code = 0;
     KeyGate::Stray stray = KeyGate::Stray::kReaches;
     bool repeat = false;
+    WindowKey windowKey = WindowKey::kPause;
   };
   static EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* self);
   static EM_BOOL OnBlur(int eventType, const EmscriptenFocusEvent* event, void* self);

@@ -15,9 +15,9 @@
 #include <cmath>
 
 #include "gfx/icon_pixels.h"
-#include "gfx/pause_sign.h"
 #include "gfx/scaling.h"
 #include "scenes/clock.h"
+#include "scenes/overlay.h"
 
 namespace voltaro {
 namespace {
@@ -203,13 +203,6 @@ void WebShell::AllowPause(bool allowed) {
 
 void WebShell::FeedPending(KeySink& keys) {
   input_.Feed(keys, gate_);
-  if (gate_.Paused() && !pauseShown_) {
-    // The sign over the picture play stopped on, as on the desktop.
-    Surface paused = shown_;
-    DrawPauseSign(paused, sprites_);
-    Put(paused);
-    pauseShown_ = true;
-  }
 }
 
 void WebShell::SleepWhilePaused() {
@@ -217,9 +210,12 @@ void WebShell::SleepWhilePaused() {
   if (!input_.Pending()) SleepUntilKeyOr(-1);
 }
 
-void WebShell::ShowResumed() {
-  pauseShown_ = false;
-  Put(shown_);
+void WebShell::ShowOverlay(Overlay overlay) {
+  // The sign or the help over the picture the game stopped on, as on the
+  // desktop.
+  Surface covered = shown_;
+  DrawOverlay(covered, sprites_, overlay, help_);
+  Put(covered);
 }
 
 bool WebShell::SamplePads(double now) {

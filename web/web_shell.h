@@ -3,8 +3,8 @@
 // gfx/scaling.h) in the part of the page the on-screen controls leave free,
 // whenever the page changes size; the page's title as caption and the game's
 // icon as its favicon; the millisecond clock; the waits; the input-method
-// message; and the pause, held by the key gate (scenes/key_gate.h) with the
-// desktop's PAUSED sign over the picture play stopped on.
+// message; and the pause and the help, held by the key gate (scenes/key_gate.h)
+// with the desktop's pictures over the picture the game stopped on.
 // The waits suspend the program through Asyncify and give the page back to
 // the browser, which runs the event handlers meanwhile (page_input.h).
 #pragma once
@@ -15,10 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "gfx/help_picture.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
 #include "scenes/key_gate.h"
 #include "scenes/shell.h"
+#include "web/browser_keys.h"
 #include "web/page_input.h"
 
 namespace voltaro {
@@ -41,11 +43,12 @@ class WebShell final : public Shell, public EventFeed {
   void Show(const Surface& picture) override;
   void ShowImeMessage() override;
   void AllowPause(bool allowed) override;
+  void AllowHelp(bool allowed) override { gate_.AllowHelp(allowed); }
 
   // EventFeed: the page's events for the gate, and the pause's sleep.
   void FeedPending(KeySink& keys) override;
   void SleepWhilePaused() override;
-  void ShowResumed() override;
+  void ShowOverlay(Overlay overlay) override;
 
  private:
   static EM_BOOL OnResize(int eventType, const EmscriptenUiEvent* event, void* self);
@@ -59,7 +62,7 @@ class WebShell final : public Shell, public EventFeed {
   PageInput input_;
   KeyGate gate_;
   Surface shown_;                   // the last picture, for the pause sign
-  bool pauseShown_ = false;         // the sign is on the canvas
+  HelpText help_ = PageHelpText();  // the page's controls, for the help
   std::vector<std::uint8_t> rgba_;  // a picture as the canvas takes it
   int fieldW_ = 0;                  // the canvas's size, once the scenes set it
   int fieldH_ = 0;

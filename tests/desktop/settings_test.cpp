@@ -93,6 +93,8 @@ TEST(Settings, EachBadEntryWarnsWithFileAndLineAndKeepsItsDefault) {
        ":2: [Keys] FireUp: \"F11\" is the fullscreen key; FireUp keeps its default (D)"},
       {"[Keys]\nFireUp=P", ":2: [Keys] FireUp: \"P\" is the pause key"},
       {"[Keys]\nFireUp=Pause", ":2: [Keys] FireUp: \"Pause\" is the pause key"},
+      {"[Keys]\nFireUp=Escape", ":2: [Keys] FireUp: \"Escape\" is the pause key"},
+      {"[Keys]\nJump=F1", ":2: [Keys] Jump: \"F1\" is the help key"},
       {"[Keys]\nFire=Z\nFire=J", ":2: [Keys] Fire: no such action; ignored"},
       {"[Keys]\nJump=J\nFireUp=K, J",
        ":3: [Keys] FireUp: \"J\" is also bound to Jump; FireUp keeps its default (D)"},

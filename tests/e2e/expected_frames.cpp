@@ -1,12 +1,15 @@
 // voltaro5-e2e-frames: the title and game-over pictures of the game's own
 // drawing code, and the places of its sprites in screenshots. Pictures are raw
 // RGB, row by row, of the 250 x 400 playfield; FLAG 1: prompt shown, new record.
-//   write title|gameover NUMBER FLAG   the picture, on standard output
+// COVER is what stands over a held game: pause, hint (the pause with its line
+// lit), help (the controls of the default settings) or pagehelp (the page's).
+//   write title|gameover NUMBER FLAG [COVER]  the picture, on standard output
 //   find title|gameover SHOT LOW HIGH  "NUMBER FLAG" of the picture equal to SHOT
 //                                      for LOW..HIGH; status 1 when there is none
 //   locate SHOT...                     "INDEX SPRITE X Y" wherever a sprite stands
-//   paused SHOT                        status 0 when SHOT shows the pause sign
-//                                      (writing it again changes nothing)
+//   covered COVER SHOT                 status 0 when SHOT shows COVER over some
+//                                      picture (the one under it brightened back
+//                                      and covered again gives SHOT)
 #include <cstdint>
 #include <fstream>
 #include <iostream>
@@ -15,10 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "desktop/help_text.h"
+#include "gfx/help_picture.h"
 #include "gfx/pause_sign.h"
 #include "gfx/screens.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
+#include "scenes/overlay.h"
+#include "web/browser_keys.h"
 
 namespace {
 
@@ -36,6 +43,21 @@ void Draw(Surface& playfield, const Sprites& sprites, const std::string& screen,
   } else {
     throw std::invalid_argument("unknown screen '" + screen + "'");
   }
+}
+
+voltaro::Overlay CoverNamed(const std::string& name) {
+  if (name == "pause") return voltaro::Overlay::kPauseSign;
+  if (name == "hint") return voltaro::Overlay::kPauseHint;
+  if (name == "help" || name == "pagehelp") return voltaro::Overlay::kHelp;
+  throw std::invalid_argument("unknown cover '" + name + "'");
+}
+
+void Cover(Surface& picture, const Sprites& sprites, const std::string& cover) {
+  const voltaro::HelpText help =
+      cover == "pagehelp"
+          ? voltaro::PageHelpText()
+          : voltaro::DesktopHelpText(voltaro::DefaultKeyBindings(), voltaro::DefaultPadBindings());
+  voltaro::DrawOverlay(picture, sprites, CoverNamed(cover), help);
 }
 
 // A screenshot as 0x00RRGGBB pixels, the way a Surface holds them.
@@ -96,8 +118,9 @@ int Run(const std::vector<std::string>& args) {
   const Sprites sprites = voltaro::LoadSprites();
   Surface playfield(sprites.background.width, sprites.background.height);
   const std::size_t count = playfield.pixels.size();
-  if (args.size() == 4 && args[0] == "write") {
+  if ((args.size() == 4 || args.size() == 5) && args[0] == "write") {
     Draw(playfield, sprites, args[1], std::stoi(args[2]), args[3] == "1");
+    if (args.size() == 5) Cover(playfield, sprites, args[4]);
     for (const std::uint32_t pixel : playfield.pixels) {
       for (const int shift : {16, 8, 0}) std::cout.put(static_cast<char>(pixel >> shift));
     }
@@ -116,11 +139,17 @@ int Run(const std::vector<std::string>& args) {
     }
     return 1;
   }
-  if (args.size() == 2 && args[0] == "paused") {
-    playfield.pixels = ReadShot(args[1], count);
-    const Surface shot = playfield;
-    voltaro::DrawPauseSign(playfield, sprites);
-    return playfield.pixels == shot.pixels ? 0 : 1;
+  if (args.size() == 3 && args[0] == "covered") {
+    const std::vector<std::uint32_t> shot = ReadShot(args[2], count);
+    // Dimming keeps a channel's high bits: shifted back, they dim again to
+    // what the shot shows, wherever no text stands.
+    const bool help = CoverNamed(args[1]) == voltaro::Overlay::kHelp;
+    const int shift = help ? voltaro::kHelpDimShift : voltaro::kPauseDimShift;
+    const std::uint32_t low = 0xFFU >> shift;
+    const std::uint32_t kept = (low << 16) | (low << 8) | low;
+    for (std::size_t i = 0; i < count; ++i) playfield.pixels[i] = (shot[i] & kept) << shift;
+    Cover(playfield, sprites, args[1]);
+    return playfield.pixels == shot ? 0 : 1;
   }
   if (args.size() >= 2 && args[0] == "locate") {
     for (std::size_t i = 1; i < args.size(); ++i) {

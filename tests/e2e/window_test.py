@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end tests of the game's window comforts on the real program under its
 own Xvfb: a window that scales, fullscreen (under the openbox window manager),
-the [Window] settings, and the pause. Which keys the [Keys] settings bind and
+the [Window] settings, the pause and the help. Which keys the [Keys] settings bind and
 the warnings for bad entries are unit tests (tests/desktop).
 Usage: window_test.py GAME voltaro5-e2e-frames voltaro5-e2e-x CASE"""
 
@@ -11,7 +11,8 @@ import time
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from e2e_test import main, play_state, start_play  # noqa: E402
+from e2e_test import (main, play_state, start_play, wait_game_over, wait_title,  # noqa: E402
+                      watch_blink)
 from xsession import (HEIGHT, WIDTH, Failure, Game, XServer, check, magnify,  # noqa: E402
                       playfield_of, wait_for)
 
@@ -130,15 +131,24 @@ def case_window_saved(args, pictures):
             check(game.ini_bytes() == expected, f"the file holds {game.ini_bytes()!r}")
 
 
-def paused_sign(pictures, shot):
-    return len(shot) == 3 * WIDTH * HEIGHT and pictures.run("paused", *pictures.files([shot])) is not None
+def covered(pictures, shot, cover="pause"):
+    """True when the shot is the dimmed picture with `cover` over it: the pause
+    sign, the sign with its line lit (hint), or the help."""
+    return (len(shot) == 3 * WIDTH * HEIGHT and
+            pictures.run("covered", cover, *pictures.files([shot])) is not None)
+
+
+def wait_cover(game, pictures, cover):
+    def shows():
+        shot = game.playfield_screenshot()
+        return covered(pictures, shot, cover) and shot
+    return wait_for(f"the {cover} picture", shows, 3.0)
 
 
 def check_paused(game, pictures):
     """The picture stands still with the pause sign, and the game uses no
     processor time over 3 s."""
-    shot = wait_for("the pause sign", lambda: (lambda s: paused_sign(pictures, s) and s)(
-        game.playfield_screenshot()), 3.0)
+    shot = wait_cover(game, pictures, "pause")
     cpu0 = cpu_seconds(game.process.pid)
     time.sleep(3.0)
     used = cpu_seconds(game.process.pid) - cpu0
@@ -155,16 +165,69 @@ def check_playing(game):
 
 
 def case_pause(args, pictures):
-    """P and Pause pause play (the picture stops, with the sign, and the process
-    sleeps) and resume it. Which keys pause when is a unit test (key_gate_test)."""
+    """P, Pause and Esc pause play (the picture stops, dimmed, with the sign and
+    its line, and the process sleeps) and resume it. During the pause a game key
+    lights the line while it is down, and F1 shows the help till Esc closes it.
+    Which keys do what when is a unit test (key_gate_test)."""
     with XServer("1280x1024") as x, Game(x, args.game) as game:
         game.find_window(15.0)
         start_play(game, pictures, 0)
-        for key in ("p", "Pause"):
+        for key in ("p", "Pause", "Escape"):
             game.key(key)
             check_paused(game, pictures)
             game.key(key)
             check_playing(game)
+        game.key("p")
+        wait_cover(game, pictures, "pause")
+        x.run("xdotool", "keydown", "Left")
+        try:
+            wait_cover(game, pictures, "hint")
+        finally:
+            x.run("xdotool", "keyup", "Left")
+        wait_cover(game, pictures, "pause")
+        game.key("F1")
+        wait_cover(game, pictures, "help")
+        game.key("Escape")
+        wait_cover(game, pictures, "pause")
+        game.key("p")
+        check_playing(game)
+
+
+def check_help_stays(game, pictures, expected, what):
+    """Waits for the help over `what` (one of the `expected` pictures) and sees
+    that it stands still."""
+    shot = wait_for(f"the help over {what}",
+                    lambda: (lambda s: s in expected and s)(game.screenshot()), 3.0)
+    time.sleep(0.3)
+    check(game.screenshot() == shot, f"the picture changed under the help over {what}")
+
+
+def case_help(args, pictures):
+    """F1 on the title screen shows the help over the dimmed title, which stands
+    still; Enter, F1 and Esc each close it, no game starting, and the title goes
+    on blinking. On the game-over screen F1 shows it over that screen; Enter
+    closes it and leaves the screen as it was, until the next Enter."""
+    with XServer() as x, Game(x, args.game) as game:
+        game.find_window(15.0)
+        wait_title(game, pictures, 0)
+        titles = [pictures.run("write", "title", 0, flag, "help") for flag in (0, 1)]
+        for close in ("Return", "F1", "Escape"):
+            game.key("F1")
+            check_help_stays(game, pictures, titles, "the title")
+            game.key(close)
+            watch_blink(game, pictures, 0)
+        start_play(game, pictures, 0)
+        score, record = wait_game_over(game, pictures)
+        game.key("F1")
+        over = pictures.run("write", "gameover", score, int(record))
+        check_help_stays(game, pictures, [pictures.run("write", "gameover", score, int(record),
+                                                       "help")], "the game-over screen")
+        game.key("Return")
+        wait_for("the game-over screen again", lambda: game.screenshot() == over, 3.0)
+        time.sleep(0.3)
+        check(game.screenshot() == over, "the Enter that closed the help left the screen")
+        game.key("Return")
+        wait_title(game, pictures, score)
 
 
 def case_focus_loss_releases_keys(args, pictures):
@@ -198,7 +261,7 @@ def case_focus_loss_releases_keys(args, pictures):
                           "the game still fires after the focus was lost")
             finally:
                 x.run("xdotool", "keyup", "d")
-            check(not paused_sign(pictures, game.playfield_screenshot()), "play paused")
+            check(not covered(pictures, game.playfield_screenshot()), "play paused")
         with Game(x, args.game) as game:
             game.find_window(15.0)
             start_play(game, pictures, 0)

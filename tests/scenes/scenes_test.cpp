@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <tuple>
@@ -144,6 +145,19 @@ TEST(GameOverScreen, StoresOnlyAStrictlyHigherScoreAndWaitsForEnterWithoutTheClo
     EXPECT_EQ(rig.shell.shown[0].hash, GameOverHash(score, newRecord));
     EXPECT_EQ(rig.shell.shown[1].hash, TitleHash(newRecord ? score : hiScore, true));
   }
+}
+
+TEST(HelpScreens, F1CanShowTheHelpOnTheTitleAndGameOverScreensOnly) {
+  Rig rig(5000);
+  rig.scenes.StartUp();
+  rig.shell.At(5250, kKeyEnter);  // a game without keys, to its end
+  rig.shell.At(60000, kClose);
+  EXPECT_THROW(rig.scenes.RunScenes(), QuitRequested);
+  ASSERT_EQ(rig.scenes.Game().GameMode, kModeGameOver);
+  // Start-up, the title's pumps, the set-up's and play's, the game-over screen's.
+  std::string stretches = rig.shell.helpAtPumps;
+  stretches.erase(std::unique(stretches.begin(), stretches.end()), stretches.end());
+  EXPECT_EQ(stretches, "-h-h");
 }
 
 }  // namespace

@@ -61,6 +61,7 @@ class ScriptedShell final : public Shell {
 
   std::vector<Shown> shown;
   int pumps = 0, clockReads = 0, imeMessages = 0;
+  std::string helpAtPumps;  // at each pump: 'h' when F1 could show the help, else '-'
 
   std::uint64_t TimeOfDaySeed() override { return seed; }
   void SetCaption(const std::string&) override {}
@@ -69,6 +70,7 @@ class ScriptedShell final : public Shell {
   std::int32_t Now() override { return ++clockReads, ClockFromMilliseconds(now_); }
   void PumpEvents(KeySink& keys) override {
     ++pumps;
+    helpAtPumps += helpAllowed_ ? 'h' : '-';
     now_ += msPerPump;
     if (player && askPlayer_) {
       askPlayer_ = false;
@@ -98,6 +100,7 @@ class ScriptedShell final : public Shell {
   }
   void ShowImeMessage() override { ++imeMessages; }
   void AllowPause(bool allowed) override { pauseAllowed_ = allowed; }
+  void AllowHelp(bool allowed) override { helpAllowed_ = allowed; }
 
  private:
   struct Event {
@@ -126,7 +129,7 @@ class ScriptedShell final : public Shell {
   std::uint64_t now_;
   std::vector<Event> timed_, byPicture_;
   std::size_t nextTimed_ = 0, nextByPicture_ = 0;
-  bool askPlayer_ = false, pauseAllowed_ = false;
+  bool askPlayer_ = false, pauseAllowed_ = false, helpAllowed_ = false;
 };
 
 }  // namespace voltaro::testing

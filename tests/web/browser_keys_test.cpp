@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string_view>
+#include <utility>
 
 namespace voltaro {
 namespace {
@@ -45,6 +47,16 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"PageDown", 34, "PageDown", 0}, KeyCase{"Semicolon", 186, "Semicolon", 0},
         KeyCase{"Unidentified", 0, "", 0}),
     [](const testing::TestParamInfo<KeyCase>& param) { return std::string(param.param.name); });
+
+TEST(BrowserKeys, PauseEscAndF1AreTheWindowsAndNoOtherKey) {
+  const std::pair<int, std::optional<WindowKey>> cases[] = {
+      {'P', WindowKey::kPause}, {19, WindowKey::kPause}, {27, WindowKey::kEscape},
+      {112, WindowKey::kHelp},  {113, std::nullopt},     {'Q', std::nullopt},
+      {13, std::nullopt}};
+  for (const auto& [keyCode, windowKey] : cases) {
+    EXPECT_EQ(BrowserWindowKey(keyCode), windowKey) << keyCode;
+  }
+}
 
 TEST(BrowserKeys, GameKeysStayFromThePageButShortcutsDoNot) {
   EXPECT_TRUE(KeepsKeyFromPage(37, false));    // Left does not scroll

@@ -153,7 +153,7 @@ export function pictureTool(framesTool) {
       const out = run('find', 'gameover', await shotFile(page, 'gameover'), -100000, 100000);
       return out && out.toString().trim().split(/\s+/).map(Number);
     },
-    paused: async (page) => run('paused', await shotFile(page, 'paused')) !== null,
+    paused: async (page) => run('covered', 'pause', await shotFile(page, 'paused')) !== null,
     remove: () => rmSync(scratch, { recursive: true, force: true }),
   };
 }

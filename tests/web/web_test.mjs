@@ -231,6 +231,30 @@ const cases = {
     }
   },
 
+  // F1 shows the help over the dimmed title, kept from the browser's own
+  // help; the title's frames stop until Enter closes it, starting no game.
+  async help_over_the_title(browser, server) {
+    const { page } = await openGame(browser, server, {
+      beforeLoad: () => {
+        window.keptFromPage = [];
+        window.addEventListener('keydown', (e) => window.keptFromPage.push([e.key, e.defaultPrevented]));
+      },
+    });
+    await page.keyboard.press('F1');
+    const helpShown = async () => pictures.run('covered', 'pagehelp',
+                                               await pictures.shotFile(page, 'help')) !== null;
+    for (let i = 0; i < 50 && !(await helpShown()); ++i) await page.waitForTimeout(50);
+    check(await helpShown(), 'no help on the canvas after F1');
+    const titles = await seen(page, 'title');
+    await page.waitForTimeout(300);
+    check(await seen(page, 'title') === titles, 'title frames ran under the help');
+    const kept = await page.evaluate(() => window.keptFromPage);
+    check(kept.some(([key, prevented]) => key === 'F1' && prevented), 'F1 was left to the browser');
+    await page.keyboard.press('Enter');
+    await waitForFrames(page, 'title', titles + 2);
+    check(await seen(page, 'play') === 0 && await titleShows(page, 0), 'Enter left the title');
+  },
+
   // A key an input method takes brings up its message, and the game stands
   // still until the message is dismissed.
   async input_method_key(browser, server) {
