@@ -17,13 +17,14 @@ constexpr const char* kDescription =
 
 constexpr const char* kControls =
     "Controls:\n"
-    "  Enter         start a game on the title screen; leave the game-over screen\n"
-    "  Left, Right   steer (the car keeps its sideways speed)\n"
-    "  Up            jump, while standing on a plate\n"
-    "  Z, V, D       fire left, right, up\n"
-    "  P, Pause      pause and resume play\n"
-    "  F11           fullscreen on and off (Alt+Enter too)\n"
-    "  M             sound off and on\n"
+    "  Enter           start a game on the title screen; leave the game-over screen\n"
+    "  Left, Right     steer (the car keeps its sideways speed)\n"
+    "  Up              jump, while standing on a plate\n"
+    "  Z, V, D         fire left, right, up\n"
+    "  P, Pause, Esc   pause and resume play\n"
+    "  F1              how to play (on the title, game-over and pause screens)\n"
+    "  F11             fullscreen on and off (Alt+Enter too)\n"
+    "  M               sound off and on\n"
     "  closing the window ends the program; an unfinished game is not scored\n";
 
 constexpr const char* kFilesBesideTheBestScore =
