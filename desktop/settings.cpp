@@ -231,8 +231,9 @@ void ParseBindings(std::string_view bytes, std::string_view section, std::string
   const auto boundTo = [&](T item, std::size_t except) -> std::optional<std::size_t> {
     for (std::size_t a = 0; a < kActionCount; ++a) {
       if (a != except && from[a] &&
-          std::find(lists[a].begin(), lists[a].end(), item) != lists[a].end())
+          std::find(lists[a].begin(), lists[a].end(), item) != lists[a].end()) {
         return a;
+      }
     }
     return std::nullopt;
   };
