@@ -15,7 +15,7 @@ namespace voltaro {
 struct CommandLine {
   std::string recordPath;   // --record: also save each game here
   std::string replayPath;   // --replay: show this recorded game instead of playing
-  int replaySpeed = 1;      // --replay-speed: frames per frame period
+  int replaySpeed = 1;      // --replay-speed: frames per frame period (with --replay only)
   int scale = 0;            // --scale: open the window at this factor (0: as the settings say)
   bool fullscreen = false;  // --fullscreen: start in fullscreen
   bool mute = false;        // --mute: start with the sound off
@@ -33,12 +33,14 @@ struct CommandLineFacts {
 std::string ProgramVersion();
 
 // The exit status for a command line the program cannot run with: a bad or
-// unknown option, a missing value, or a stray argument.
+// unknown option, a missing value, a value out of range, --replay-speed
+// without --replay, or a stray argument.
 inline constexpr int kBadCommandLine = 2;
 
 // Parses argv. Returns the options to run with, or the status to exit with
-// at once: 0 after --help (usage, controls, the best-score file) or --version
-// went to `out`; kBadCommandLine after the reason and the usage went to `err`.
+// at once: 0 after -h or --help (usage, controls, the files kept) or
+// --version went to `out`; kBadCommandLine after one line naming the option
+// and the problem, ending in "(try --help)", went to `err`.
 std::variant<CommandLine, int> ParseCommandLine(int argc, const char* const* argv,
                                                 const CommandLineFacts& facts, std::ostream& out,
                                                 std::ostream& err);

@@ -2,6 +2,7 @@
 #include "desktop/key_bindings.h"
 
 #include <algorithm>
+#include <string>
 
 #include "desktop/sdl_keys.h"
 #include "game/key_codes.h"
@@ -37,6 +38,46 @@ SDL_Keycode KeypadArrow(SDL_Scancode scancode, Uint16 modifiers) {
   }
 }
 
+// Names players write for keys SDL names otherwise, on their keyboards and in
+// other games' settings. A modifier without its side means both keys.
+struct KeyAlias {
+  std::string_view name;
+  std::array<SDL_Keycode, 2> keys;  // SDLK_UNKNOWN where there is one key
+};
+constexpr KeyAlias kKeyAliases[] = {
+    {"Enter", {SDLK_RETURN}},
+    {"Esc", {SDLK_ESCAPE}},
+    {"Del", {SDLK_DELETE}},
+    {"Ins", {SDLK_INSERT}},
+    {"PgUp", {SDLK_PAGEUP}},
+    {"PgDn", {SDLK_PAGEDOWN}},
+    {"Page Up", {SDLK_PAGEUP}},
+    {"Page Down", {SDLK_PAGEDOWN}},
+    {"Spacebar", {SDLK_SPACE}},
+    {"Space Bar", {SDLK_SPACE}},
+    {"Bksp", {SDLK_BACKSPACE}},
+    {"Back Space", {SDLK_BACKSPACE}},
+    {"Caps", {SDLK_CAPSLOCK}},
+    {"Caps Lock", {SDLK_CAPSLOCK}},
+    {"Up Arrow", {SDLK_UP}},
+    {"Down Arrow", {SDLK_DOWN}},
+    {"Left Arrow", {SDLK_LEFT}},
+    {"Right Arrow", {SDLK_RIGHT}},
+    {"Ctrl", {SDLK_LCTRL, SDLK_RCTRL}},
+    {"Control", {SDLK_LCTRL, SDLK_RCTRL}},
+    {"Shift", {SDLK_LSHIFT, SDLK_RSHIFT}},
+    {"Alt", {SDLK_LALT, SDLK_RALT}},
+    {"LCtrl", {SDLK_LCTRL}},
+    {"RCtrl", {SDLK_RCTRL}},
+    {"LShift", {SDLK_LSHIFT}},
+    {"RShift", {SDLK_RSHIFT}},
+    {"LAlt", {SDLK_LALT}},
+    {"RAlt", {SDLK_RALT}},
+    {"AltGr", {SDLK_RALT}},
+    {"Keypad Return", {SDLK_KP_ENTER}},
+    {"Num Enter", {SDLK_KP_ENTER}},
+};
+
 template <typename T>
 bool Contains(const std::vector<T>& list, T item) {
   return std::find(list.begin(), list.end(), item) != list.end();
@@ -53,6 +94,21 @@ std::optional<Action> ActionNamed(std::string_view name) {
     if (SameName(kActions[i].name, name)) return static_cast<Action>(i);
   }
   return std::nullopt;
+}
+
+std::vector<SDL_Keycode> KeysNamed(std::string_view name) {
+  for (const KeyAlias& alias : kKeyAliases) {
+    if (!SameName(alias.name, name)) continue;
+    std::vector<SDL_Keycode> keys;
+    for (const SDL_Keycode key : alias.keys) {
+      if (key != SDLK_UNKNOWN) keys.push_back(key);
+    }
+    return keys;
+  }
+  // SDL compares its names without regard to letter case.
+  const SDL_Keycode key = SDL_GetKeyFromName(std::string(name).c_str());
+  if (key == SDLK_UNKNOWN) return {};
+  return {key};
 }
 
 KeyBindings DefaultKeyBindings() {

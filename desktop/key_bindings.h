@@ -49,6 +49,11 @@ KeyBindings DefaultKeyBindings();
 // left, right and up, Start starts.
 PadBindings DefaultPadBindings();
 
+// The keys a name in the settings file stands for: SDL's key names ("Return",
+// "Left Ctrl", "Z") and the names players write ("Enter", "Esc", "PgUp",
+// "Ctrl" for both Ctrl keys), letter case ignored; empty for an unknown name.
+std::vector<SDL_Keycode> KeysNamed(std::string_view name);
+
 // Keys the window keeps for itself: P, Pause and Esc (pause), F1 (help), F11
 // (fullscreen).
 bool IsWindowKey(SDL_Keycode key);

@@ -1,6 +1,7 @@
 // main()'s body. The window's close ends the game from inside whatever event
 // pump sees it (QuitRequested); a run-time error in the play scene, or a
-// start-up failure, is shown in a message box and ends with status 1.
+// start-up failure, is shown in a message box and ends with status 1; a
+// replay that goes otherwise than recorded says so and ends with status 3.
 #include "desktop/run_game.h"
 
 #include <fstream>
@@ -18,8 +19,10 @@
 #include "gfx/screens.h"
 #include "gfx/sprites.h"
 #include "saves/high_score.h"
+#include "saves/replay_check.h"
 #include "saves/replay_files.h"
 #include "saves/save_place.h"
+#include "saves/warning_log.h"
 #include "scenes/scenes.h"
 #include "sound/frame_cues.h"
 
@@ -72,6 +75,7 @@ int RunGame(const CommandLine& options, const std::string& programDir,
     replay = ReplayShow{std::move(*game), options.replaySpeed};
   }
   int status = 0;
+  bool diverged = false;  // the replay went otherwise than recorded
   try {
     const Sprites sprites = LoadSprites();
     SdlShell shell(sprites);
@@ -82,7 +86,11 @@ int RunGame(const CommandLine& options, const std::string& programDir,
         ChooseSavePlace(programDir, ProcessSaveEnvironment(), RealSaveProbe());
     const std::string settingsPath =
         settingsPlace.iniPath.empty() ? settingsPlace.programIni : settingsPlace.iniPath;
-    Settings settings = ReadSettings(settingsPath, std::cerr);
+    WarningLog warningLog(
+        settingsPlace.directory.empty() ? "" : settingsPlace.directory + kWarningLogFile,
+        std::cerr);
+    std::ostream& warn = warningLog.Stream();
+    Settings settings = ReadSettings(settingsPath, warn);
     if (options.scale > 0) settings.window.scale = options.scale;
     if (options.fullscreen) settings.window.fullscreen = true;
     shell.Configure(settings);
@@ -92,23 +100,23 @@ int RunGame(const CommandLine& options, const std::string& programDir,
     mixer.SetVolume(settings.sound.volume);
     mixer.SetMuted(settings.sound.mute || options.mute);
     const bool openedMuted = mixer.Muted();
-    SdlAudio audio(mixer, std::cerr);
+    SdlAudio audio(mixer, warn);
     CueObserver cues([&mixer](Effect effect) { mixer.Trigger(effect); });
     // Mappings for pads SDL does not know: beside the program or the settings.
-    LoadControllerMappings({programDir, settingsPlace.directory}, std::cerr);
+    LoadControllerMappings({programDir, settingsPlace.directory}, warn);
     SavePlace place;
     ReplaySaver replays("", options.recordPath);
     HighScoreStore store{
-        [&place, &replays, &settingsPlace]() {
+        [&place, &replays, &settingsPlace, &warn]() {
           place = settingsPlace;
           replays.SetDirectory(place.directory);
-          return ReadBestScore(place, std::cerr);
+          return ReadBestScore(place, warn);
         },
-        [&place](std::int32_t hiScore) { return StoreBestScore(place, hiScore, std::cerr); },
-        [&place, &replays](const Recording& game, bool newRecord) {
+        [&place, &warn](std::int32_t hiScore) { return StoreBestScore(place, hiScore, warn); },
+        [&place, &replays, &warn](const Recording& game, bool newRecord) {
           // The best-score file's folder may not exist yet.
           if (!place.directory.empty()) MakeSaveDirectory(place, nullptr);
-          replays.Save(game, newRecord, std::cerr);
+          replays.Save(game, newRecord, warn);
         }};
     // A new record is heard as the game-over screen shows it.
     store.write = [write = std::move(store.write), &cues](std::int32_t hiScore) {
@@ -117,6 +125,15 @@ int RunGame(const CommandLine& options, const std::string& programDir,
     };
     Scenes scenes(shell, sprites, std::move(store));
     scenes.Watch(cues);
+    std::optional<ReplayCheck> check;
+    if (replay) {
+      shell.MarkReplay();
+      check.emplace(replay->game, [&diverged](const std::string& why) {
+        std::cerr << "voltaro5: replay diverged: " << why << '\n';
+        diverged = true;
+      });
+      scenes.Watch(*check);
+    }
     if (frameLog) {
       scenes.SetFrameObserver([&log = *frameLog](const char* scene, std::int32_t frameTime) {
         log << scene << ' ' << frameTime << ' ' << MonotonicMicroseconds() << '\n';
@@ -128,21 +145,21 @@ int RunGame(const CommandLine& options, const std::string& programDir,
       opened = shell.WindowState();
       if (replay) {
         scenes.ReplayScene(*replay);
-        return 0;
+      } else {
+        // The start timer's single tick: from here on the game runs in RunScenes.
+        scenes.RunScenes();
       }
-      // The start timer's single tick: from here on the game runs in RunScenes.
-      scenes.RunScenes();
     } catch (const QuitRequested&) {
       // The window's size and fullscreen are kept for the next start, if the
       // player changed them; a replay leaves the file alone.
       if (!replay && opened && !settingsPlace.iniPath.empty() &&
           !(*opened == shell.WindowState())) {
         MakeSaveDirectory(settingsPlace, nullptr);
-        SaveWindowSettings(settingsPlace.iniPath, *opened, shell.WindowState(), std::cerr);
+        SaveWindowSettings(settingsPlace.iniPath, *opened, shell.WindowState(), warn);
       }
       if (!replay && !settingsPlace.iniPath.empty() && mixer.Muted() != openedMuted) {
         MakeSaveDirectory(settingsPlace, nullptr);
-        SaveSoundMute(settingsPlace.iniPath, mixer.Muted(), std::cerr);
+        SaveSoundMute(settingsPlace.iniPath, mixer.Muted(), warn);
       }
       throw;
     }
@@ -155,6 +172,7 @@ int RunGame(const CommandLine& options, const std::string& programDir,
     ReportFatal(error.what());
     status = 1;
   }
+  if (status == 0 && diverged) status = kReplayDiverged;
   if (frameLog) LogUsage(*frameLog);
   return status;
 }

@@ -9,6 +9,10 @@
 
 namespace voltaro {
 
+// The exit status after a replay that did not go as recorded, as the
+// simulator's.
+inline constexpr int kReplayDiverged = 3;
+
 // Where this program keeps the best score and why there, for --help: one or
 // more lines, each ending in '\n'. `programDir` from FindProgramDir.
 std::string DescribeBestScoreFile(const std::string& programDir);
@@ -18,7 +22,8 @@ std::string DescribeBestScoreFile(const std::string& programDir);
 // monotonic clock in microseconds) is appended to that file, one line per
 // frame (voltaro5-pacing). 0 when the player closed the window; 1 after a
 // fatal error, which has been reported in a message box and on standard
-// error; 2 for a replay that cannot be read.
+// error; 2 for a replay that cannot be read; kReplayDiverged for a replay that
+// went otherwise than recorded (said on standard error when it did).
 int RunGame(const CommandLine& options, const std::string& programDir,
             const std::string& frameLogPath);
 

@@ -29,7 +29,12 @@ class SdlShell final : public Shell {
   // The window as it is now; saved when it closes.
   WindowSettings WindowState() const { return window_.State(); }
 
-  void SetCaption(const std::string& caption) override { window_.SetCaption(caption); }
+  // While a recorded game plays, the caption says so first, where a narrow
+  // window's title bar still shows it.
+  void MarkReplay() { captionHead_ = "Replay - "; }
+  void SetCaption(const std::string& caption) override {
+    window_.SetCaption(captionHead_ + caption);
+  }
   void SetClientSize(int width, int height) override { window_.SetClientSize(width, height); }
   void ShowWindow() override { window_.ShowWindow(); }
   std::int32_t Now() override { return ClockNow(); }
@@ -47,6 +52,7 @@ class SdlShell final : public Shell {
   SdlWindow window_;
   EventSleep sleep_;
   SdlPump pump_;
+  std::string captionHead_;
 };
 
 // A modal error box with the caption, also usable before or without a window;

@@ -2,15 +2,19 @@
 // section of its own:
 //   [Window]  Scale=1..16, Fullscreen=0|1, PauseOnFocusLoss=0|1
 //   [Keys]    Left, Right, Jump, FireLeft, FireRight, FireUp, Start: lists of
-//             SDL key names ("FireLeft=Z, J")
+//             key names ("FireLeft=Z, J", "Start=Enter"; see KeysNamed)
 //   [Pad]     the same actions: lists of SDL game-controller button names
 //   [Sound]   Volume=0..100, Mute=0|1
+// In these sections a value may end in a comment after " ;". A key bound here
+// is taken from any action that keeps its default keys.
 // Read once at start-up; a bad entry never stops the game: one warning names
-// the file, the line and the problem, and that entry keeps its default.
+// the file, the line and the problem, and that entry keeps its default. So do
+// a section the game does not know and a section written twice.
 // [Window] and Mute are written back when the window closes, if the player
 // changed them.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -45,6 +49,10 @@ struct Settings {
   KeyBindings keys = DefaultKeyBindings();
   PadBindings pad = DefaultPadBindings();
 };
+
+// A whole number from `low` to `high` (at most 999), blanks around it
+// ignored; the settings' numbers and the command line's are read alike.
+std::optional<int> ParseWhole(std::string_view text, int low, int high);
 
 // The settings in a file's bytes; `path` only names the file in warnings.
 Settings ParseSettings(std::string_view bytes, const std::string& path, std::ostream& warnings);

@@ -168,6 +168,19 @@ std::vector<ProfileEntry> ProfileSectionEntries(std::string_view bytes, std::str
   return entries;
 }
 
+std::vector<ProfileEntry> ProfileSectionHeaders(std::string_view bytes) {
+  std::vector<ProfileEntry> headers;
+  const std::vector<Line> lines = SplitLines(bytes);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const Line& line = lines[i];
+    const ParsedLine parsed = ParseLine(bytes.substr(line.begin, line.contentEnd - line.begin));
+    if (parsed.kind == ParsedLine::Kind::kSection) {
+      headers.push_back({std::string(parsed.name), "", i + 1});
+    }
+  }
+  return headers;
+}
+
 std::string SetProfileEntry(std::string_view bytes, std::string_view section, std::string_view key,
                             std::string_view value) {
   const std::vector<Line> lines = SplitLines(bytes);

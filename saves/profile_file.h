@@ -50,6 +50,10 @@ struct ProfileEntry {
 // does). Empty when the section is missing.
 std::vector<ProfileEntry> ProfileSectionEntries(std::string_view bytes, std::string_view section);
 
+// Every section header of the file, in file order, as entries with an empty
+// value: the name between the brackets and the header's line.
+std::vector<ProfileEntry> ProfileSectionHeaders(std::string_view bytes);
+
 // The file's new bytes after setting `key` in `section` to `value`: an existing
 // entry line (the first in the first matching section) is replaced in place by
 // "key=value", keeping its line ending; a missing key is added after the last

@@ -51,10 +51,6 @@ void PutLine(std::string& out, std::string_view item, const Values&... values) {
   out += '\n';
 }
 
-const char* EndName(FrameEnd end) {
-  return end == FrameEnd::kHits ? "hits" : "fell";
-}
-
 // ---- Reading ---------------------------------------------------------------
 
 class Reader {
@@ -65,12 +61,19 @@ class Reader {
     throw ReplayError(name_ + ":" + std::to_string(lineNo_) + ": " + problem);
   }
 
-  // The next line, split into words; false at the end of the text.
+  // The next line, split into words; false at the end of the text. Every
+  // line the game writes ends in a line break: one without it was cut short
+  // (a full disk, a download stopped part-way), and its last number may be
+  // cut too. The first line is read whole so that a file of another kind is
+  // named as such.
   bool Next() {
     if (at_ >= text_.size()) return false;
     ++lineNo_;
     std::size_t end = text_.find('\n', at_);
-    if (end == std::string_view::npos) end = text_.size();
+    if (end == std::string_view::npos) {
+      end = text_.size();
+      if (lineNo_ > 1) Fail("the replay ends early: this line is cut short");
+    }
     std::string_view line = text_.substr(at_, end - at_);
     at_ = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -89,12 +92,15 @@ class Reader {
     return true;
   }
 
+  // At the end of the text where a line naming `what` should follow.
+  [[noreturn]] void EndsEarly(const std::string& what) {
+    ++lineNo_;
+    Fail("the replay ends early: expected " + what);
+  }
+
   // The next line, which must start with `item` and have `count` values.
   void Expect(std::string_view item, std::size_t count) {
-    if (!Next()) {
-      lineNo_ = lineNo_ + 1;
-      Fail("the replay ends early: expected '" + std::string(item) + "'");
-    }
+    if (!Next()) EndsEarly("'" + std::string(item) + "'");
     if (words_.empty() || words_[0] != item) {
       Fail("expected '" + std::string(item) + "', found '" +
            Shown(words_.empty() ? "" : words_[0]) + "'");
@@ -170,6 +176,10 @@ class Reader {
 
 }  // namespace
 
+const char* ReplayEndName(FrameEnd end) {
+  return end == FrameEnd::kHits ? "hits" : "fell";
+}
+
 std::string ReplayText(const Recording& r) {
   const GameState& g = r.start;
   std::string out;
@@ -192,7 +202,7 @@ std::string ReplayText(const Recording& r) {
     PutLine(out, "key", key.pump, std::string_view(key.down ? "down" : "up"), key.code);
   }
   PutLine(out, "frames", r.frames);
-  PutLine(out, "end", std::string_view(EndName(r.end)));
+  PutLine(out, "end", std::string_view(ReplayEndName(r.end)));
   PutLine(out, "final", r.score);
   return out;
 }
@@ -209,6 +219,9 @@ Recording ParseReplayText(std::string_view text, const std::string& name) {
   if (w[1] != std::to_string(kReplayVersion)) {
     in.Fail("replay version '" + Reader::Shown(w[1]) + "' is not supported (this game reads " +
             std::to_string(kReplayVersion) + ")");
+  }
+  if (text.find('\n') == std::string_view::npos) {
+    in.Fail("the replay ends early: this line is cut short");
   }
 
   Recording r;
@@ -270,7 +283,7 @@ Recording ParseReplayText(std::string_view text, const std::string& name) {
   // Keys, in the order received, until the line with the frame count.
   std::int64_t lastPump = 1;
   for (;;) {
-    if (!in.Next()) in.Fail("the replay ends early: expected 'key' or 'frames'");
+    if (!in.Next()) in.EndsEarly("'key' or 'frames'");
     const auto& words = in.Words();
     if (!words.empty() && words[0] == "frames") break;
     if (words.empty() || words[0] != "key") {

@@ -23,6 +23,9 @@ class ReplayError : public std::runtime_error {
 
 std::string ReplayText(const Recording& recording);
 
+// How a finished game's end is written: "hits" (the fourth contact) or "fell".
+const char* ReplayEndName(FrameEnd end);
+
 // Reads a replay; `name` starts every message ("NAME:LINE: problem"). Throws
 // ReplayError for an empty or truncated text, another format or version, a
 // malformed line, a number out of range, keys out of pump order, or a state

@@ -65,7 +65,9 @@ def check_tree(prefix, bin_dir, man_suffix, version):
     metainfo = prefix / "share/metainfo" / f"{APP_ID}.metainfo.xml"
     run("appstreamcli", "validate", "--no-net", str(metainfo))
     for part in (f"<id>{APP_ID}</id>", f'version="{version}"', "<binary>voltaro5</binary>",
-                 f'<launchable type="desktop-id">{APP_ID}.desktop</launchable>'):
+                 f'<launchable type="desktop-id">{APP_ID}.desktop</launchable>',
+                 "<control>keyboard</control>", "<control>gamepad</control>",
+                 "<developer_name>The VOLTARO ZIP 5 team</developer_name>"):
         check(part in metainfo.read_text(), f"{part} missing from the metadata")
     # Each icon is a PNG of its folder's size, with an alpha channel.
     for size in ICON_SIZES:
@@ -82,7 +84,20 @@ def check_tree(prefix, bin_dir, man_suffix, version):
     for part in ("OPTIONS", "CONTROLS", "FILES", "ENVIRONMENT", "XDG_DATA_HOME",
                  ".local/share/voltaro5/Voltaro5.ini"):
         check(part in result.stdout, f"voltaro5.6 has no {part}")
+    check_player_readme(prefix / "share/doc/voltaro5/README.md")
     check_command_line(prefix / bin_dir / "voltaro5", version)
+
+
+def check_player_readme(path):
+    """The installed README is the player's part of the repository's: how to
+    play, set up and keep the game, without building, testing or hardening."""
+    text = path.read_text()
+    for part in ("# VOLTARO ZIP 5", "## Controls", "## Settings", "## Recorded games and replays",
+                 "## Licence"):
+        check(part in text, f"the installed README has no {part!r}")
+    for part in ("## Building by hand", "## Layout", "## The headless simulator", "make test",
+                 "make fuzz", "mutants", "HACKING.md", "player:start", "player:end"):
+        check(part not in text, f"the installed README has {part!r}")
 
 
 def check_command_line(game, version):
@@ -97,7 +112,10 @@ def check_command_line(game, version):
         help_text = run(game, "--help", env=env).stdout
         where = help_text[help_text.index("Best score: "):]
         check(f"{game.parent}/Voltaro5.ini" in where, f"the help says {where!r}")
-        run(game, "--bogus", status=2, env=env)
+        for name in ("last.v5replay", "best.v5replay", "voltaro5.log"):
+            check(name in where, f"the help does not name {name}")
+        stderr = run(game, "--bogus", status=2, env=env).stderr
+        check(stderr == "voltaro5: --bogus: unknown option (try --help)\n", f"{stderr!r}")
         bad = pathlib.Path(home, "bad.v5replay")
         bad.write_text("VOLTARO5-REPLAY 1\nrandom x\n")
         stderr = run(game, "--replay", bad, status=2, env=env).stderr

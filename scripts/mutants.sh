@@ -86,7 +86,7 @@ cooldown-high-edge | saves/replay_text.cpp | kCooldownMax = 10 | kCooldownMax = 
 fall-out-at-limit | game/play_frame.cpp | game.CarY > Bound(game.ScreenH, kFallOutBelow) | game.CarY >= Bound(game.ScreenH, kFallOutBelow)
 carry-over-dropped | game/game_ready.cpp | for (std::size_t i = 1; i < N; ++i) | for (std::size_t i = 0; i < N; ++i)
 clock-passed-early | scenes/clock.h | ClockDiff(now, deadline) > 0 | ClockDiff(now, deadline) >= 0
-cli-scale-one-refused | desktop/command_line.cpp | ->check(CLI::Range(1, 16)); | ->check(CLI::Range(2, 16));
+cli-scale-one-refused | desktop/command_line.cpp | ->check(WholeNumber(1, 16)); | ->check(WholeNumber(2, 16));
 release-carry-dropped | game/game_ready.cpp |   game.FireHeld = {}; |   game.FireHeld = {};\n  game.FireReleased = {};
 coin-plate-gap | game/coins.cpp | -kPlateW < dx && dx < kCoinW && -kPlateH < dy | -kPlateW < dx && dx < kCoinW && -kPlateH <= dy
 pass-up-low-edge | game/car.cpp | dx < 34 && -10 < dy | dx < 34 && -10 <= dy
@@ -108,7 +108,7 @@ best-replay-always | saves/replay_files.cpp |     if (newRecord) Write(directory
 record-first-game-lost | saves/replay_files.cpp | if (games_ == 2) Write(recordPath_ + ".1" | if (games_ == 3) Write(recordPath_ + ".1"
 xdg-relative-taken | saves/save_place_posix.cpp | return !path.empty() && path.front() == '/'; | return !path.empty();
 quote-unescaped | saves/plain_text.cpp | if (c == '"' || c == '\\') { | if (c == '"') {
-replay-speed-zero | desktop/command_line.cpp | ->check(CLI::Range(1, 8)); | ->check(CLI::Range(0, 8));
+replay-speed-zero | desktop/command_line.cpp | ->check(WholeNumber(1, 8)); | ->check(WholeNumber(0, 8));
 keypad-numlock-ignored | desktop/key_bindings.cpp | if ((modifiers & KMOD_NUM) != 0) return SDLK_UNKNOWN; | if ((modifiers & KMOD_NUM) != 0 && false) return SDLK_UNKNOWN;
 gate-window-key-up-reaches | scenes/key_gate.cpp |     windowKeysDown_.erase(taken);\n    return;\n |     windowKeysDown_.erase(taken);\n
 page-keypad-enter | web/browser_keys.cpp | if (code == "NumpadEnter") return kKeyEnter; | if (code == "NumpadEnter") return kKeyNone;

@@ -14,6 +14,7 @@
 #include "game/key_codes.h"
 #include "game/play_session.h"
 #include "game/run_time_error.h"
+#include "saves/replay_check.h"
 #include "sim/frame_shots.h"
 #include "sim/players.h"
 #include "sim/trace_observer.h"
@@ -153,20 +154,13 @@ std::optional<std::string> RunReplay(const Options& options, const Recording& re
   summary.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   summary.imeMessages = host.ImeMessages();
 
-  const std::string recordedEnd = TraceObserver::EndName(recording.end);
-  const std::string frame = "frame " + std::to_string(result.frames) + ": ";
-  if (std::string_view(result.end) == "limit") {
-    return frame + "the recording ended here (" + recordedEnd + ") but the game went on";
-  }
-  if (result.end != recordedEnd || result.frames != recording.frames) {
-    return frame + "the game ended (" + result.end + ") before its recorded end (" + recordedEnd +
-           ") in frame " + std::to_string(recording.frames);
-  }
-  if (result.score != recording.score) {
-    return frame + "score " + std::to_string(result.score) + ", recorded " +
-           std::to_string(recording.score);
-  }
-  return std::nullopt;
+  // The replay was stopped at the recorded last frame: "limit" there means
+  // the game went on.
+  const std::string_view endName = result.end;
+  const FrameEnd end = endName == "limit"  ? FrameEnd::kContinue
+                       : endName == "hits" ? FrameEnd::kHits
+                                           : FrameEnd::kFell;
+  return ReplayDivergence(recording, result.frames, end, result.score);
 }
 
 std::string SummaryLine(const RunSummary& summary) {

@@ -8,7 +8,7 @@
 ; folder.
 ;
 ; Defined by the caller: VERSION, STAGE (the folder holding the files),
-; ICON, OUTFILE.
+; ICON, OUTFILE, MAKER (who makes the game).
 
 Unicode true
 Target amd64-unicode
@@ -26,7 +26,8 @@ VIProductVersion "${VERSION}.0.0"
 VIAddVersionKey "ProductName" "${NAME}"
 VIAddVersionKey "FileDescription" "${NAME} installer"
 VIAddVersionKey "FileVersion" "${VERSION}"
-VIAddVersionKey "LegalCopyright" "MIT licence"
+VIAddVersionKey "CompanyName" "${MAKER}"
+VIAddVersionKey "LegalCopyright" "Copyright 2026 ${MAKER}, MIT licence"
 
 !include "MUI2.nsh"
 !define MUI_ICON "${ICON}"
@@ -48,7 +49,7 @@ Section "Install"
   CreateShortcut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\voltaro5.exe"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "The VOLTARO ZIP 5 developers"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${MAKER}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\voltaro5.exe"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'

@@ -78,7 +78,7 @@ TEST(Settings, EachBadEntryWarnsWithFileAndLineAndKeepsItsDefault) {
        ":2: [Window] Fullscreen: \"yes\" is neither 0 nor 1; it stays 0"},
       {"[Window]\nPauseOnFocusLoss=2",
        ":2: [Window] PauseOnFocusLoss: \"2\" is neither 0 nor 1; it stays 1"},
-      {"[Window]\nZoom=2", ":2: [Window] Zoom: no such setting; ignored"},
+      {"[Window]\nZoom=2\nzoom=3", ":2: [Window] Zoom: no such setting; ignored"},
       {"[Sound]\nVolume=101",
        ":2: [Sound] Volume: \"101\" is not a whole number from 0 to 100; it stays 60"},
       {"[Sound]\nMute=on", ":2: [Sound] Mute: \"on\" is neither 0 nor 1; it stays 0"},
@@ -95,9 +95,7 @@ TEST(Settings, EachBadEntryWarnsWithFileAndLineAndKeepsItsDefault) {
       {"[Keys]\nFireUp=Pause", ":2: [Keys] FireUp: \"Pause\" is the pause key"},
       {"[Keys]\nFireUp=Escape", ":2: [Keys] FireUp: \"Escape\" is the pause key"},
       {"[Keys]\nJump=F1", ":2: [Keys] Jump: \"F1\" is the help key"},
-      {"[Keys]\nFire=Z", ":2: [Keys] Fire: no such action; ignored"},
-      {"[Keys]\nJump=Z",
-       ":2: [Keys] Jump: \"Z\" is also bound to FireLeft; Jump keeps its default (Up)"},
+      {"[Keys]\nFire=Z\nFire=J", ":2: [Keys] Fire: no such action; ignored"},
       {"[Keys]\nJump=J\nFireUp=K, J",
        ":3: [Keys] FireUp: \"J\" is also bound to Jump; FireUp keeps its default (D)"},
       {"[Keys]\nFireUp=J\nJump=J",
@@ -105,8 +103,10 @@ TEST(Settings, EachBadEntryWarnsWithFileAndLineAndKeepsItsDefault) {
       {"[Pad]\nJump=turbo",
        ":2: [Pad] Jump: unknown button name \"turbo\"; Jump keeps its default (a)"},
       {"[Pad]\nStart=", ":2: [Pad] Start: the list is empty; Start keeps its default (start)"},
-      {"[Pad]\nJump=x",
-       ":2: [Pad] Jump: \"x\" is also bound to FireLeft; Jump keeps its default (a)"},
+      {"[Graphics]\nScale=2\n[graphics]", ":1: [Graphics]: no such section; ignored"},
+      {"[Window]\nScale=2\n[window]\nScale=3",
+       ":3: [window]: the section again; only the one at line 1 counts"},
+      {"[Keys]\nJump=Nope ; comment", ":2: [Keys] Jump: unknown key name \"Nope\";"},
   };
   for (const Case& c : cases) {
     std::ostringstream warnings;
@@ -119,6 +119,63 @@ TEST(Settings, EachBadEntryWarnsWithFileAndLineAndKeepsItsDefault) {
     const std::string without = WithoutLine(c.text, std::stoi(c.warning + 1));
     EXPECT_TRUE(s == ParseSettings(without, kPath, warnings)) << c.text;
   }
+}
+
+// What a binding section gives one action, and the one warning it costs, if any.
+TEST(Settings, KeysBoundInTheFileWinOverOtherActionsDefaults) {
+  struct Case {
+    const char* text;
+    Action action;
+    std::vector<SDL_Keycode> keys;
+    const char* warning;  // after the file's name; "" for none
+  };
+  const Case cases[] = {
+      // The names players write, in any letter case, and SDL's own.
+      {"[Keys]\nStart=enter", Action::kStart, {SDLK_RETURN}, ""},
+      {"[Keys]\nFireUp=PgUp, pgdn, Ins, Del",
+       Action::kFireUp,
+       {SDLK_PAGEUP, SDLK_PAGEDOWN, SDLK_INSERT, SDLK_DELETE},
+       ""},
+      {"[Keys]\nJump=Ctrl, Left Shift", Action::kJump, {SDLK_LCTRL, SDLK_RCTRL, SDLK_LSHIFT}, ""},
+      // A comment after a value; a lone ';' is the semicolon key.
+      {"[Keys]\nJump=Spacebar ; as in other games", Action::kJump, {SDLK_SPACE}, ""},
+      {"[Keys]\nJump=;", Action::kJump, {SDLK_SEMICOLON}, ""},
+      {"[Keys]\nJump=; ; the semicolon", Action::kJump, {SDLK_SEMICOLON}, ""},
+      // A WASD layout takes D from FireUp, which is left without a key...
+      {"[Keys]\nLeft=A\nRight=D\nJump=W",
+       Action::kRight,
+       {SDLK_d},
+       ":3: [Keys] Right: takes \"D\" from FireUp; FireUp has no key now"},
+      {"[Keys]\nRight=D", Action::kFireUp, {}, ":2: [Keys] Right: takes \"D\""},
+      // ... unless it is given one; an action keeping another default key is
+      // not warned about.
+      {"[Keys]\nRight=D\nFireUp=F", Action::kFireUp, {SDLK_f}, ""},
+      {"[Keys]\nJump=Return", Action::kStart, {SDLK_KP_ENTER}, ""},
+      {"[Keys]\nStart=Keypad Enter", Action::kStart, {SDLK_KP_ENTER}, ""},
+      // Of two entries, the later gives way, and its default may be taken.
+      {"[Keys]\nFireUp=Up\nJump=Up",
+       Action::kJump,
+       {},
+       ":3: [Keys] Jump: \"Up\" is also bound to FireUp; Jump keeps its default (Up)"},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream warnings;
+    const Settings s = ParseSettings(c.text, kPath, warnings);
+    EXPECT_EQ(s.keys[c.action], c.keys) << c.text;
+    const std::string said = warnings.str();
+    if (*c.warning == '\0') {
+      EXPECT_EQ(said, "") << c.text;
+    } else {
+      EXPECT_THAT(said,
+                  ::testing::StartsWith("voltaro5: warning: " + std::string(kPath) + c.warning));
+    }
+  }
+  std::ostringstream warnings;
+  const Settings pad = ParseSettings("[Pad]\nJump=x", kPath, warnings);
+  EXPECT_EQ(pad.pad[Action::kFireLeft], std::vector<SDL_GameControllerButton>{});
+  EXPECT_THAT(warnings.str(), HasSubstr("[Pad] Jump: takes \"x\" from FireLeft; FireLeft has no "
+                                        "button now\n"));
+  EXPECT_EQ(ParseSettings("[Window]\nScale=3 ; big\n", kPath, warnings).window.scale, 3);
 }
 
 TEST(SettingsFile, WindowStateIsWrittenOnlyWhereItChangedKeepingEveryOtherByte) {

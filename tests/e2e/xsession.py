@@ -199,13 +199,13 @@ class Game:
     def alive(self):
         return self.process.poll() is None
 
-    def find_window(self, timeout=5.0):
+    def find_window(self, timeout=5.0, caption=CAPTION):
         """Waits for the game's own window (not a message box) to be shown."""
         def probe():
             check(self.alive(), f"the game ended with status {self.process.returncode} before "
                                 f"its window appeared: {self.stderr_text()}")
             return next((id for id, name, program in self.x.top_level_windows()
-                         if name == CAPTION and program and self.x.is_viewable(id)), None)
+                         if name == caption and program and self.x.is_viewable(id)), None)
         self.window = wait_for("the game's window", probe, timeout)
         return self.window
 

@@ -81,7 +81,11 @@ TEST(ReplayText, RefusesEveryKindOfBadFileNamingTheLine) {
       {"VOLTARO5-REPLAY 2\n", "f:1: replay version '2'"},
       {"#!/bin/sh\nrandom 1\n", "f:1: not a replay"},
       {good.substr(0, good.find("\nplate ") + 1), "f:6: the replay ends early"},
-      {good.substr(0, good.size() - 11), "f:"},  // cut inside the last lines
+      // Cut short: the line where it ends, even inside a number.
+      {good.substr(0, good.size() - 1), "f:41: the replay ends early: this line is cut short"},
+      {good.substr(0, good.find("\nkey 57") + 6), "f:38: the replay ends early: this line is"},
+      {good.substr(0, good.find("\nframes ") + 1), "f:39: the replay ends early: expected 'key'"},
+      {"VOLTARO5-REPLAY 1", "f:1: the replay ends early"},
       {WithLine(good, "car", "car 1 2 3"), "f:5: 'car' takes 7 values, found 3"},
       {WithLine(good, "car", "car 1e30 0 0 0 0 0 0"), "f:5: car x: 1e30 is a value"},
       {WithLine(good, "car", "car 1,5 0 0 0 0 0 0"), "f:5: car x: '1,5' is not a number"},

@@ -197,6 +197,9 @@ def unpack_zip(build, work):
         for text in ("voltaro5/LICENSE.txt", "voltaro5/README.txt"):
             data = archive.read(text)
             check(data.count(b"\n") == data.count(b"\r\n") > 10, f"{text} has lines not in CR LF")
+        readme = archive.read("voltaro5/README.txt")
+        check(b"## Controls" in readme and b"## Building by hand" not in readme,
+              "README.txt is not the player's part of README.md")
         archive.extractall(work)
     return work / "voltaro5"
 
