@@ -6,6 +6,7 @@
 #include "web/page_input.h"
 
 #include <emscripten/emscripten.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +15,7 @@
 
 #include "game/key_codes.h"
 #include "web/browser_keys.h"
+#include "web/page_thread.h"
 
 namespace voltaro {
 namespace {
@@ -40,6 +42,12 @@ constexpr KeyGate::Source kControlSources = KeyGate::Source{1} << 16;
 // The browser's key codes of the window's pause keys: P, and Pause.
 constexpr unsigned long kBrowserP = 'P';
 constexpr unsigned long kBrowserPause = 19;
+bool IsPauseKey(unsigned long keyCode) {
+  return keyCode == kBrowserP || keyCode == kBrowserPause;
+}
+
+// A control touched, on the game's thread (PageInput::OnControl).
+using ControlTouched = EM_BOOL (*)(int placeAndDown, const void* unused, void* self);
 
 // JavaScript inside, kept as written:
 // clang-format off
@@ -48,9 +56,12 @@ EM_JS(void, WakeFromSleep, (), {
 });
 
 // Hands the controls' names to the page's touch handling, which calls back
-// with a name's place in the list.
-EM_JS(void, ListenToControls, (PageInput* input, const char* names), {
-  Module.voltaro5Control = (index, down) => _voltaro5_control(input, index, down);
+// with a name's place in the list; that call goes on to the game's thread
+// (`thread`), as the browser's own events do, as `touched`(place * 2 + down).
+EM_JS(void, ListenToControls, (PageInput* input, const char* names, pthread_t thread,
+                               ControlTouched touched), {
+  Module.voltaro5Control = (index, down) =>
+      JSEvents.queueEventHandlerOnThread_iiii(thread, touched, index * 2 + down, 0, input);
   if (window.voltaro5ListenToControls) {
     window.voltaro5ListenToControls(UTF8ToString(names).split(' '));
   }
@@ -78,7 +89,15 @@ PageInput::PageInput() {
   emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, &PageInput::OnBlur);
   emscripten_set_visibilitychange_callback(this, EM_FALSE, &PageInput::OnVisibility);
   emscripten_set_gamepadconnected_callback(this, EM_FALSE, &PageInput::OnPadConnected);
-  ListenToControls(this, ControlNames().c_str());
+  // The game's thread hears the keys; the page's decides at once whether
+  // the browser may still act on them (scroll, press a button).
+  emscripten_set_keydown_callback_on_thread(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                            &PageInput::KeepFromBrowser,
+                                            EM_CALLBACK_THREAD_CONTEXT_MAIN_BROWSER_THREAD);
+  emscripten_set_keyup_callback_on_thread(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                          &PageInput::KeepFromBrowser,
+                                          EM_CALLBACK_THREAD_CONTEXT_MAIN_BROWSER_THREAD);
+  OnPage(ListenToControls, this, ControlNames().c_str(), pthread_self(), &PageInput::OnControl);
 }
 
 PageInput::~PageInput() {
@@ -87,7 +106,7 @@ PageInput::~PageInput() {
   emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
   emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, nullptr);
   emscripten_set_gamepadconnected_callback(nullptr, EM_FALSE, nullptr);
-  StopListeningToControls();
+  OnPage(StopListeningToControls);
 }
 
 bool PageInput::SamplePads() {
@@ -157,12 +176,11 @@ void PageInput::Control(int index, bool down) {
 EM_BOOL PageInput::OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* self) {
   auto* input = static_cast<PageInput*>(self);
   const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
-  const bool shortcut = event->ctrlKey || event->altKey || event->metaKey;
   const auto source = static_cast<KeyGate::Source>(event->keyCode) |
                       (static_cast<KeyGate::Source>(event->location) << 8);
-  if (down && (event->keyCode == kBrowserP || event->keyCode == kBrowserPause)) {
+  if (down && IsPauseKey(event->keyCode)) {
     input->Queue({Kind::kPause, source, kKeyNone, KeyGate::Stray::kReaches, event->repeat != 0});
-    return shortcut ? EM_FALSE : EM_TRUE;
+    return EM_FALSE;
   }
   const int code = VirtualKeyFromBrowser(static_cast<int>(event->keyCode), event->code);
   // A key the game has no code for is the page's, but the Pause key's
@@ -175,7 +193,20 @@ EM_BOOL PageInput::OnKey(int eventType, const EmscriptenKeyboardEvent* event, vo
   if (!down && was != held.end()) held.erase(was);
   // Held keys repeat as further key-downs, as the game expects.
   input->Queue({down ? Kind::kDown : Kind::kUp, source, code});
+  return EM_FALSE;
+}
+
+EM_BOOL PageInput::KeepFromBrowser(int eventType, const EmscriptenKeyboardEvent* event,
+                                   void* /*unused*/) {
+  const bool shortcut = event->ctrlKey || event->altKey || event->metaKey;
+  if (eventType == EMSCRIPTEN_EVENT_KEYDOWN && IsPauseKey(event->keyCode)) return !shortcut;
+  const int code = VirtualKeyFromBrowser(static_cast<int>(event->keyCode), event->code);
   return KeepsKeyFromPage(code, shortcut) ? EM_TRUE : EM_FALSE;
+}
+
+EM_BOOL PageInput::OnControl(int placeAndDown, const void* /*unused*/, void* self) {
+  static_cast<PageInput*>(self)->Control(placeAndDown / 2, placeAndDown % 2 != 0);
+  return EM_FALSE;
 }
 
 EM_BOOL PageInput::OnBlur(int /*eventType*/, const EmscriptenFocusEvent* /*event*/, void* self) {
@@ -222,9 +253,3 @@ void PageInput::Queue(const Event& event) {
 }
 
 }  // namespace voltaro
-
-// The page's touch handling calls in here (ListenToControls).
-extern "C" EMSCRIPTEN_KEEPALIVE void voltaro5_control(voltaro::PageInput* input, int index,
-                                                      int down) {
-  input->Control(index, down != 0);
-}

@@ -56,6 +56,9 @@ class PageInput {
     bool repeat = false;
   };
   static EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* self);
+  // On the page's thread: whether the browser is kept from acting on a key.
+  static EM_BOOL KeepFromBrowser(int eventType, const EmscriptenKeyboardEvent* event, void* unused);
+  static EM_BOOL OnControl(int placeAndDown, const void* unused, void* self);
   static EM_BOOL OnBlur(int eventType, const EmscriptenFocusEvent* event, void* self);
   static EM_BOOL OnVisibility(int eventType, const EmscriptenVisibilityChangeEvent* event,
                               void* self);

@@ -61,7 +61,9 @@ class WebShell final : public Shell, public EventFeed {
   Surface shown_;                   // the last picture, for the pause sign
   bool pauseShown_ = false;         // the sign is on the canvas
   std::vector<std::uint8_t> rgba_;  // a picture as the canvas takes it
-  int fieldW_ = 0;                  // the canvas's size, once the scenes set it
+  int sharedW_ = 0;                 // its size as the page's tests were told
+  int sharedH_ = 0;
+  int fieldW_ = 0;  // the canvas's size, once the scenes set it
   int fieldH_ = 0;
   double padSampledAt_ = -1e9;  // when the pads were last read
   bool padsThere_ = false;

@@ -13,7 +13,7 @@ const kCaption = 'VOLTARO ZIP 5';
 const kImeMessage = '日本語入力モードをオフにしてください。';
 const kStorageKey = '/Voltaro5.ini';
 // What the page may ask for: its own files, and its service worker's copies.
-const kPageFiles = ['/', '/index.html', '/index.js', '/index.wasm', '/sw.js',
+const kPageFiles = ['/', '/index.html', '/index.js', '/index.worker.js', '/index.wasm', '/sw.js',
                     '/manifest.webmanifest', '/icon-192.png', '/icon-512.png'];
 
 // Whether the canvas shows the title screen for `best`, either blink phase.
@@ -101,26 +101,24 @@ const cases = {
   // Every play frame shows a new picture; without keys the car falls out and
   // the game-over screen shows the score as a new record, which is stored.
   async play_to_game_over(browser, server) {
-    const { page, log } = await openGame(browser, server, {
-      beforeLoad: () => {
-        // A checksum of every picture put on the canvas.
-        window.pictureSums = [];
-        const put = CanvasRenderingContext2D.prototype.putImageData;
-        CanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
-          if (this.canvas.id === 'playfield') {
-            let sum = 0;
-            const words = new Uint32Array(image.data.buffer, image.data.byteOffset,
-                                          image.data.length / 4);
-            for (let i = 0; i < words.length; ++i) sum = (Math.imul(sum, 31) + words[i]) | 0;
-            window.pictureSums.push(sum);
-          }
-          return put.call(this, image, ...rest);
-        };
-      },
+    const { page, log } = await openGame(browser, server);
+    // A checksum of every picture put on the canvas, by the game's thread,
+    // which draws on it.
+    const [drawing] = page.workers();
+    await drawing.evaluate(() => {
+      self.pictureSums = [];
+      const put = OffscreenCanvasRenderingContext2D.prototype.putImageData;
+      OffscreenCanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
+        let sum = 0;
+        const words = new Uint32Array(image.data.buffer, image.data.byteOffset, image.data.length / 4);
+        for (let i = 0; i < words.length; ++i) sum = (Math.imul(sum, 31) + words[i]) | 0;
+        self.pictureSums.push(sum);
+        return put.call(this, image, ...rest);
+      };
     });
     const [score, newRecord] = await playWithoutKeys(page);
     check(score > 0 && newRecord === 1, `game over shows ${score}, new record ${newRecord}`);
-    const sums = await page.evaluate(() => window.pictureSums);
+    const sums = await drawing.evaluate(() => self.pictureSums);
     const played = await seen(page, 'play');
     // Pictures: the title frames, one per play frame but the last, the game over.
     const playSums = sums.slice(sums.length - played, sums.length - 1);
