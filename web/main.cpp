@@ -33,14 +33,17 @@
 // page's thread nothing.
 EM_JS(void, ShareFrameLog, (const char* const* scenes, const std::int32_t* frameTimes,
                             const double* starts, const void* count, int size), {
+  const frames = [];
+  let read = 0;
   Object.defineProperty(window, 'voltaro5Frames', {configurable: true, get: () => {
     const total = Atomics.load(HEAPU32, count >> 2);
-    const frames = [];
-    for (let i = Math.max(0, total - size); i < total; ++i) {
+    for (let i = Math.max(read, total - size); i < total; ++i) {
       const at = i % size;
       frames.push({scene: UTF8ToString(HEAPU32[(scenes >> 2) + at]),
                    frameTime: HEAP32[(frameTimes >> 2) + at], t: HEAPF64[(starts >> 3) + at]});
     }
+    read = total;
+    if (frames.length > size) frames.splice(0, frames.length - size);
     return frames;
   }});
 });

@@ -227,8 +227,9 @@ EM_BOOL PageInput::OnVisibility(int /*eventType*/, const EmscriptenVisibilityCha
 }
 
 EM_BOOL PageInput::OnPadConnected(int /*eventType*/, const EmscriptenGamepadEvent* /*event*/,
-                                  void* /*self*/) {
+                                  void* self) {
   // The wait in progress samples the pads when it wakes.
+  static_cast<PageInput*>(self)->padNews_ = true;
   WakeFromSleep();
   return EM_FALSE;
 }

@@ -38,6 +38,8 @@ class PageInput {
   // Reads the pads and queues what changed; whether a pad is there (its
   // buttons wake no sleep, so the waits are cut short while one is).
   bool SamplePads();
+  // Whether the browser said a pad came since the last call.
+  bool TakePadNews() { return std::exchange(padNews_, false); }
   // Hands the events queued until now to the gate; those queued meanwhile
   // wait for the next call.
   void Feed(KeySink& keys, KeyGate& gate);
@@ -72,6 +74,7 @@ class PageInput {
   std::vector<PadKey> padKeys_;  // scratch for the pads' key events
   bool playing_ = false;
   bool hidden_ = false;
+  bool padNews_ = false;
 };
 
 }  // namespace voltaro

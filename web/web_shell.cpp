@@ -33,6 +33,11 @@ constexpr double kShortestTimerMs = 4;
 constexpr double kTimerEarlyMs = 1;
 // With a pad there, how often it is read: its buttons wake no sleep.
 constexpr double kPadPollMs = 10;
+// Without one, how often the pads are looked at. Reading them is a call to
+// the page's thread, which the game's thread otherwise leaves asleep; a
+// browser says when a pad comes (a button pressed on it), and then they are
+// read at once.
+constexpr double kPadLookMs = 1000;
 
 // JavaScript inside, kept as written:
 // clang-format off
@@ -251,7 +256,7 @@ void WebShell::ShowResumed() {
 }
 
 bool WebShell::SamplePads(double now) {
-  if (now - padSampledAt_ >= kPadPollMs) {
+  if (input_.TakePadNews() || now - padSampledAt_ >= (padsThere_ ? kPadPollMs : kPadLookMs)) {
     padSampledAt_ = now;
     padsThere_ = input_.SamplePads();
   }
