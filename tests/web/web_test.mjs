@@ -27,6 +27,29 @@ async function carPlaces(page) {
     .map((line) => line.split(' ')).filter((w) => w[1] === 'car').map((w) => [+w[2], +w[3]]);
 }
 
+// Whether the screen shows, where the playfield is, the picture the game
+// last put on its canvas (the blinking title may change between the two
+// looks, so look a few times).
+async function screenShowsPicture(page) {
+  const box = await page.locator('#playfield').boundingBox();
+  for (let tries = 0; tries < 5; ++tries) {
+    const png = (await page.screenshot({ clip: box })).toString('base64');
+    const same = await page.evaluate(async (data) => {
+      const image = new Image();
+      image.src = `data:image/png;base64,${data}`;
+      await image.decode();
+      const canvas = new OffscreenCanvas(image.width, image.height);
+      const context = canvas.getContext('2d');
+      context.drawImage(image, 0, 0);
+      const shown = context.getImageData(0, 0, image.width, image.height).data;
+      const { rgba } = window.voltaro5Picture();
+      return shown.length === rgba.length && shown.every((byte, i) => byte === rgba[i]);
+    }, png);
+    if (same) return true;
+  }
+  return false;
+}
+
 // One page of the game, its local storage holding `storage` (if given) on
 // its first load.
 function openGame(browser, server, { storage, beforeLoad } = {}) {
@@ -61,9 +84,10 @@ async function playWithoutKeys(page) {
 
 const cases = {
   // Only the page's own files are asked for, the title and icon are the
-  // game's, no touch control shows on a page without touch, and the playfield sits as in the desktop window: the largest whole
-  // factor of device pixels that fits, centred (an odd pixel left over goes
-  // right or down), cut at the edges of a page smaller than it.
+  // game's, no touch control shows on a page without touch, the screen shows
+  // the game's picture, and the playfield sits as in the desktop window: the
+  // largest whole factor of device pixels that fits, centred (an odd pixel
+  // left over goes right or down), cut at the edges of a page smaller than it.
   async loads_clean(browser, server) {
     const { page } = await openGame(browser, server);
     await waitForFrames(page, 'title', 5);
@@ -78,6 +102,7 @@ const cases = {
       const icon = icons.find(([s]) => s === size);
       check(icon && icon[1].startsWith('data:image/png;base64,'), `no ${size} icon: ${icons}`);
     }
+    check(await screenShowsPicture(page), 'the screen does not show the game\'s picture');
     // [page width, height, device pixels per CSS pixel], the canvas's box in
     // CSS pixels [left, top, width, height].
     const cdp = await browser.context.newCDPSession(page);
