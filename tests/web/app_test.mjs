@@ -33,35 +33,24 @@ function hide(page, hidden) {
 // Headless Chromium has no screen to fill: the Fullscreen API and the
 // orientation lock note what the page asked for in window.fullscreenCalls.
 function stubFullscreen() {
-  window.fullscreenCalls = [];
-  const showing = (element) =>
+  const calls = window.fullscreenCalls = [];
+  const showing = (what, element) => {
+    calls.push(what);
     Object.defineProperty(document, 'fullscreenElement', { value: element, configurable: true });
-  Element.prototype.requestFullscreen = function () {
-    window.fullscreenCalls.push('enter');
-    showing(this);
     return Promise.resolve();
   };
-  document.exitFullscreen = () => {
-    window.fullscreenCalls.push('exit');
-    showing(null);
-    return Promise.resolve();
-  };
-  screen.orientation.lock = (how) => {
-    window.fullscreenCalls.push(`lock ${how}`);
-    return Promise.resolve();
-  };
+  Element.prototype.requestFullscreen = function () { return showing('enter', this); };
+  document.exitFullscreen = () => showing('exit', null);
+  screen.orientation.lock = (how) => showing(`lock ${how}`, document.fullscreenElement);
 }
 
 // Each step ([F11 or the control, what the page asks for]) in turn.
 async function fullscreenSteps(browser, server, steps) {
   const { page } = await openGame(browser, server, { beforeLoad: stubFullscreen });
   for (const [how, expected] of steps) {
-    await page.evaluate(() => { window.fullscreenCalls = []; });
-    if (how === 'F11') {
-      await page.keyboard.press('F11');
-    } else {
-      await page.locator('[data-control="fullscreen"]').tap();
-    }
+    await page.evaluate(() => { window.fullscreenCalls.length = 0; });
+    await (how === 'F11' ? page.keyboard.press('F11')
+                         : page.locator('[data-control="fullscreen"]').tap());
     await page.waitForTimeout(100);
     const calls = (await page.evaluate(() => window.fullscreenCalls)).join();
     check(calls === expected, `${how}: ${calls}, not ${expected}`);
@@ -85,16 +74,13 @@ function markedBuild(name) {
   return dir;
 }
 function noteWasmBuild() {
-  const note = (result) => {
-    if (result.module) {
-      const [mark] = WebAssembly.Module.customSections(result.module, 'voltaro5-build');
-      if (mark) window.voltaro5WasmBuild = new TextDecoder().decode(mark);
-    }
-    return result;
-  };
   for (const name of ['instantiate', 'instantiateStreaming']) {
     const compile = WebAssembly[name];
-    WebAssembly[name] = (...args) => compile(...args).then(note);
+    WebAssembly[name] = (...args) => compile(...args).then((result) => {
+      const [mark] = result.module ? WebAssembly.Module.customSections(result.module, 'voltaro5-build') : [];
+      if (mark) window.voltaro5WasmBuild = new TextDecoder().decode(mark);
+      return result;
+    });
   }
 }
 // "js build,wasm build" of what `page` runs.
@@ -250,10 +236,8 @@ const cases = {
     server.serve(newBuild);
     await first.page.reload();
     await waitForFrames(first.page, 'title', 2);
-    for (let tries = 0; ; ++tries) {
-      const waiting = await first.page.evaluate(async () =>
-        (await navigator.serviceWorker.getRegistration()).waiting !== null);
-      if (waiting) break;
+    for (let tries = 0; !await first.page.evaluate(async () =>
+      (await navigator.serviceWorker.getRegistration()).waiting !== null); ++tries) {
       check(tries < 100, 'the new build\'s service worker never waits to take over');
       await first.page.waitForTimeout(100);
     }
