@@ -186,8 +186,10 @@ double MillisecondsNow() {
 }  // namespace
 
 WebShell::WebShell(const Sprites& sprites) : sprites_(sprites) {
-  emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE,
-                                 &WebShell::OnResize);
+  // On the page's thread, so the page is laid out before it is next drawn.
+  emscripten_set_resize_callback_on_thread(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE,
+                                           &WebShell::OnResize,
+                                           EM_CALLBACK_THREAD_CONTEXT_MAIN_BROWSER_THREAD);
   for (const auto& [id, icon] :
        {std::pair{"icon32", &sprites.icon32}, {"icon16", &sprites.icon16}}) {
     if (icon->image.width <= 0 || icon->image.height <= 0) continue;
@@ -212,10 +214,12 @@ void WebShell::SetClientSize(int width, int height) {
 }
 
 void WebShell::LayOut() const {
-  if (fieldW_ <= 0 || fieldH_ <= 0) return;  // hidden until the scenes size it
+  const int fieldW = fieldW_;
+  const int fieldH = fieldH_;
+  if (fieldW <= 0 || fieldH <= 0) return;  // hidden until the scenes size it
   int area[4] = {};
   OnPage(FieldArea, area);
-  const PlayfieldPlacement placement = PlacePlayfield(area[2], area[3], fieldW_, fieldH_);
+  const PlayfieldPlacement placement = PlacePlayfield(area[2], area[3], fieldW, fieldH);
   OnPage(PlaceCanvas, area[0] + placement.x, area[1] + placement.y, placement.width,
          placement.height);
 }

@@ -11,6 +11,7 @@
 
 #include <emscripten/html5.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -63,8 +64,10 @@ class WebShell final : public Shell, public EventFeed {
   std::vector<std::uint8_t> rgba_;  // a picture as the canvas takes it
   int sharedW_ = 0;                 // its size as the page's tests were told
   int sharedH_ = 0;
-  int fieldW_ = 0;  // the canvas's size, once the scenes set it
-  int fieldH_ = 0;
+  // The canvas's size, once the scenes set it; read by the page's thread,
+  // which lays the page out again as soon as it changes size.
+  std::atomic<int> fieldW_ = 0;
+  std::atomic<int> fieldH_ = 0;
   double padSampledAt_ = -1e9;  // when the pads were last read
   bool padsThere_ = false;
 };
