@@ -1,6 +1,7 @@
 // The page as the desktop game's peer in headless Chromium: on a phone (the
 // controls upright and sideways, taps and fingers as keys, no scroll or
-// zoom), the pause, a pad, replays, offline play and installability.
+// zoom), the pause, a pad, replays, full screen, offline play,
+// installability and the move to a new build.
 // Usage: node app_test.mjs PAGE_DIR voltaro5-e2e-frames CASE voltaro5-sim
 // (VOLTARO5_SHOTS=DIR keeps the phone's pictures, to look at.)
 import { execFileSync } from 'node:child_process';
