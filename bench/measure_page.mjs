@@ -1,7 +1,9 @@
 // Measures the browser build in the system's headless Chromium: the size of
 // every file the page serves, the time from navigation to the first title frame,
-// the intervals between play frame starts (median, p99) and the processor
-// time of the browser during play. Prints a report; asserts nothing.
+// the intervals between play frame starts (median, p99), the processor time
+// of the browser and the busy time of the page's main thread during play,
+// and the same while play is paused and while the page is hidden (where
+// nothing should run). Prints a report; asserts nothing.
 // Usage: node bench/measure_page.mjs PAGE_DIR [GAMES]
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
@@ -41,7 +43,7 @@ function percentile(values, q) {
   return sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))];
 }
 
-const sizes = ['index.html', 'index.js', 'index.wasm', 'sw.js', 'manifest.webmanifest',
+const sizes = ['index.html', 'index.js', 'index.worker.js', 'index.wasm', 'sw.js', 'manifest.webmanifest',
                'icon-192.png', 'icon-512.png'].map((f) => [f, statSync(join(pageDir, f)).size]);
 const server = await startServer(pageDir);
 const browser = await launchBrowser();
@@ -65,9 +67,10 @@ try {
     const wall0 = Date.now();
     await page.keyboard.press('Enter');
     await waitForFrames(page, 'play', 2);
+    // Only the count while play runs: reading the whole log costs the page.
     for (let count = -1; ;) {
       await page.waitForTimeout(300);
-      const now = (await frames(page)).length;
+      const now = await page.evaluate(() => window.voltaro5Frames.length);
       if (now === count) break;
       count = now;
     }
@@ -80,6 +83,30 @@ try {
     await page.keyboard.press('Enter');  // back to the title
     await waitForFrames(page, 'title', (await frames(page)).filter((f) => f.scene === 'title').length + 2);
   }
+  // A quiet stretch: [browser processes %, page main thread %, frames started].
+  const quiet = async (ms) => {
+    const cpu0 = browserCpuMs();
+    const task0 = (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value;
+    const frames0 = await page.evaluate(() => window.voltaro5Frames.length);
+    await page.waitForTimeout(ms);
+    const task = (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value - task0;
+    const cpu = browserCpuMs() - cpu0;
+    const started = await page.evaluate(() => window.voltaro5Frames.length) - frames0;
+    return [100 * cpu / ms, 100 * task * 1000 / ms, started];
+  };
+  await page.keyboard.press('Enter');
+  await waitForFrames(page, 'play', (await frames(page)).filter((f) => f.scene === 'play').length + 5);
+  await page.keyboard.press('p');
+  await page.waitForTimeout(200);
+  const paused = await quiet(5000);
+  await page.evaluate(() => {
+    for (const [name, value] of [['hidden', true], ['visibilityState', 'hidden']]) {
+      Object.defineProperty(document, name, { value, configurable: true });
+    }
+    document.dispatchEvent(new Event('visibilitychange'));
+  });
+  await page.waitForTimeout(200);
+  const hidden = await quiet(5000);
   const total = sizes.reduce((sum, [, size]) => sum + size, 0);
   console.log(`files: ${sizes.map(([f, s]) => `${f} ${s} B`).join(', ')}; together ${total} B (${(total / 1024).toFixed(1)} KiB)`);
   console.log(`first title frame ${firstTitle.toFixed(1)} ms after navigation start (load event ${loaded.toFixed(1)} ms)`);
@@ -87,6 +114,10 @@ try {
               `p99 ${percentile(intervals, 0.99).toFixed(2)} ms, max ${Math.max(...intervals).toFixed(2)} ms`);
   console.log(`during ${(playMs / 1000).toFixed(1)} s of play: browser processes ${(100 * cpuMs / playMs).toFixed(1)} % of one core, ` +
               `page main thread busy ${(100 * taskMs / playMs).toFixed(1)} %`);
+  for (const [what, [cpu, task, started]] of [['paused', paused], ['paused and hidden', hidden]]) {
+    console.log(`${what}, 5 s: browser processes ${cpu.toFixed(1)} % of one core, page main thread busy ` +
+                `${task.toFixed(2)} %, ${started} frames started`);
+  }
 } finally {
   await browser.close();
   await server.close();

@@ -1,5 +1,5 @@
-// Local storage holds text, so the profile's bytes travel as UTF-8 both ways;
-// what the game writes is plain ASCII and reads back byte for byte.
+// Local storage is the page's thread's (web/page_thread.h) and holds text, so the profile's bytes
+// travel as UTF-8 both ways; what the game writes is plain ASCII and reads back byte for byte.
 #include "web/browser_storage.h"
 
 #include <emscripten/console.h>
@@ -14,6 +14,7 @@
 #include "saves/profile_file.h"
 #include "saves/replay_files.h"
 #include "saves/replay_text.h"
+#include "web/page_thread.h"
 
 namespace voltaro {
 namespace {
@@ -87,7 +88,7 @@ struct Stored {
 Stored Read(const std::string& key) {
   int length = 0;
   int outcome = kMissing;
-  char* bytes = StorageRead(key.c_str(), &length, &outcome);
+  char* bytes = FromPage(StorageRead, key.c_str(), &length, &outcome);
   Stored stored{outcome, std::string(bytes, static_cast<std::size_t>(length))};
   std::free(bytes);
   return stored;
@@ -96,7 +97,7 @@ Stored Read(const std::string& key) {
 // Each copy of the game on a site keeps its own best score and games, under
 // the desktop's file names.
 std::string StorageKey(const char* file = kHighScoreFile) {
-  char* dir = PageDirectory();
+  char* dir = FromPage(PageDirectory);
   std::string key = std::string(dir) + file;
   std::free(dir);
   return key;
@@ -153,7 +154,8 @@ HighScoreStore BrowserHighScoreStore(BrowserStorageState& state) {
         return *held;
       }
       const std::string text = ProfileTextWithHighScore(now, hiScore);
-      char* refusal = StorageWrite(key.c_str(), text.c_str(), static_cast<int>(text.size()));
+      char* refusal =
+          FromPage(StorageWrite, key.c_str(), text.c_str(), static_cast<int>(text.size()));
       if (refusal == nullptr) return hiScore;
       reason = refusal;
       std::free(refusal);
@@ -167,7 +169,8 @@ HighScoreStore BrowserHighScoreStore(BrowserStorageState& state) {
     for (const char* file : {kLastReplayFile, newRecord ? kBestReplayFile : nullptr}) {
       if (file == nullptr) continue;
       const std::string key = StorageKey(file);
-      char* refusal = StorageWrite(key.c_str(), text.c_str(), static_cast<int>(text.size()));
+      char* refusal =
+          FromPage(StorageWrite, key.c_str(), text.c_str(), static_cast<int>(text.size()));
       if (refusal == nullptr) continue;
       ReportRefusal(state,
                     "voltaro5: warning: " + Where(key) + ": cannot keep the game: " + refusal);

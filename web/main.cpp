@@ -7,6 +7,9 @@
 #include <emscripten/console.h>
 #include <emscripten/emscripten.h>
 
+#include <array>
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <optional>
@@ -19,17 +22,31 @@
 #include "scenes/scenes.h"
 #include "web/browser_storage.h"
 #include "web/page_audio.h"
+#include "web/page_thread.h"
 #include "web/web_shell.h"
 
 // JavaScript inside, kept as written:
 // clang-format off
-// Every frame's start, the last 4096 of them, for measuring the frame pace
-// from the page: window.voltaro5Frames holds {scene, frameTime, t} with t
-// from performance.now().
-EM_JS(void, NoteFrameStart, (const char* scene, int frameTime), {
-  const frames = window.voltaro5Frames || (window.voltaro5Frames = []);
-  frames.push({scene: UTF8ToString(scene), frameTime: frameTime, t: performance.now()});
-  if (frames.length > 4096) frames.splice(0, frames.length - 4096);
+// Every frame's start, the last kLoggedFrames of them, for measuring the
+// frame pace from the page: window.voltaro5Frames holds {scene, frameTime,
+// t} with t on the page's performance.now(). The log lies in the game's
+// memory, which the page reads only when asked, so noting a frame costs the
+// page's thread nothing.
+EM_JS(void, ShareFrameLog, (const char* const* scenes, const std::int32_t* frameTimes,
+                            const double* starts, const void* count, int size), {
+  const frames = [];
+  let read = 0;
+  Object.defineProperty(window, 'voltaro5Frames', {configurable: true, get: () => {
+    const total = Atomics.load(HEAPU32, count >> 2);
+    for (let i = Math.max(read, total - size); i < total; ++i) {
+      const at = i % size;
+      frames.push({scene: UTF8ToString(HEAPU32[(scenes >> 2) + at]),
+                   frameTime: HEAP32[(frameTimes >> 2) + at], t: HEAPF64[(starts >> 3) + at]});
+    }
+    read = total;
+    if (frames.length > size) frames.splice(0, frames.length - size);
+    return frames;
+  }});
 });
 
 // The text (or, with `name`, the file name) of the replay the player opened
@@ -57,8 +74,26 @@ EM_JS(void, ShowNotice, (const char* text), {
 
 namespace {
 
+constexpr std::size_t kLoggedFrames = 4096;
+
+// The frame starts window.voltaro5Frames reads (ShareFrameLog).
+struct FrameLog {
+  std::array<const char*, kLoggedFrames> scenes{};
+  std::array<std::int32_t, kLoggedFrames> frameTimes{};
+  std::array<double, kLoggedFrames> starts{};
+  std::atomic<std::uint32_t> count{0};  // frames noted; the page reads up to it
+
+  void Note(const char* scene, std::int32_t frameTime) {
+    const std::uint32_t at = count.load(std::memory_order_relaxed);
+    scenes[at % kLoggedFrames] = scene;
+    frameTimes[at % kLoggedFrames] = frameTime;
+    starts[at % kLoggedFrames] = emscripten_get_now();
+    count.store(at + 1, std::memory_order_release);
+  }
+};
+
 std::string Taken(bool name) {
-  char* bytes = TakeOpenedReplay(name);
+  char* bytes = voltaro::FromPage(TakeOpenedReplay, name);
   if (bytes == nullptr) return {};
   std::string text(bytes);
   std::free(bytes);
@@ -76,7 +111,7 @@ std::optional<voltaro::ReplayShow> OpenedReplay() {
   } catch (const voltaro::ReplayError& error) {
     const std::string message = std::string("voltaro5: ") + error.what();
     emscripten_console_warn(message.c_str());
-    ShowNotice(message.c_str());
+    voltaro::OnPage(ShowNotice, message.c_str());
     return std::nullopt;
   }
 }
@@ -90,8 +125,13 @@ int main() {
     WebShell shell(sprites);
     BrowserStorageState storage;
     PageAudio sound;
-    const auto noteFrames = [](const char* scene, std::int32_t frameTime) {
-      NoteFrameStart(scene, frameTime);
+    // main() never returns while the page is open: the log lives as long.
+    static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
+    FrameLog frameLog;
+    OnPage(ShareFrameLog, frameLog.scenes.data(), frameLog.frameTimes.data(),
+           frameLog.starts.data(), &frameLog.count, static_cast<int>(kLoggedFrames));
+    const auto noteFrames = [&frameLog](const char* scene, std::int32_t frameTime) {
+      frameLog.Note(scene, frameTime);
     };
     if (const std::optional<ReplayShow> replay = OpenedReplay()) {
       Scenes replayScenes(shell, sprites, sound.WithRecordCue(BrowserHighScoreStore(storage)));

@@ -6,6 +6,7 @@
 #include "web/page_input.h"
 
 #include <emscripten/emscripten.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +15,7 @@
 
 #include "game/key_codes.h"
 #include "web/browser_keys.h"
+#include "web/page_thread.h"
 
 namespace voltaro {
 namespace {
@@ -37,6 +39,9 @@ constexpr std::size_t kPauseControl = 6;
 constexpr std::size_t kPlayfieldControl = 7;
 constexpr KeyGate::Source kControlSources = KeyGate::Source{1} << 16;
 
+// A control touched, on the game's thread (PageInput::OnControl).
+using ControlTouched = EM_BOOL (*)(int placeAndDown, const void* unused, void* self);
+
 // JavaScript inside, kept as written:
 // clang-format off
 EM_JS(void, WakeFromSleep, (), {
@@ -44,9 +49,12 @@ EM_JS(void, WakeFromSleep, (), {
 });
 
 // Hands the controls' names to the page's touch handling, which calls back
-// with a name's place in the list.
-EM_JS(void, ListenToControls, (PageInput* input, const char* names), {
-  Module.voltaro5Control = (index, down) => _voltaro5_control(input, index, down);
+// with a name's place in the list; that call goes on to the game's thread
+// (`thread`), as the browser's own events do, as `touched`(place * 2 + down).
+EM_JS(void, ListenToControls, (PageInput* input, const char* names, pthread_t thread,
+                               ControlTouched touched), {
+  Module.voltaro5Control = (index, down) =>
+      JSEvents.queueEventHandlerOnThread_iiii(thread, touched, index * 2 + down, 0, input);
   if (window.voltaro5ListenToControls) {
     window.voltaro5ListenToControls(UTF8ToString(names).split(' '));
   }
@@ -74,7 +82,15 @@ PageInput::PageInput() {
   emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, &PageInput::OnBlur);
   emscripten_set_visibilitychange_callback(this, EM_FALSE, &PageInput::OnVisibility);
   emscripten_set_gamepadconnected_callback(this, EM_FALSE, &PageInput::OnPadConnected);
-  ListenToControls(this, ControlNames().c_str());
+  // The game's thread hears the keys; the page's decides at once whether
+  // the browser may still act on them (scroll, press a button).
+  emscripten_set_keydown_callback_on_thread(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                            &PageInput::KeepFromBrowser,
+                                            EM_CALLBACK_THREAD_CONTEXT_MAIN_BROWSER_THREAD);
+  emscripten_set_keyup_callback_on_thread(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                          &PageInput::KeepFromBrowser,
+                                          EM_CALLBACK_THREAD_CONTEXT_MAIN_BROWSER_THREAD);
+  OnPage(ListenToControls, this, ControlNames().c_str(), pthread_self(), &PageInput::OnControl);
 }
 
 PageInput::~PageInput() {
@@ -83,7 +99,7 @@ PageInput::~PageInput() {
   emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, nullptr);
   emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, nullptr);
   emscripten_set_gamepadconnected_callback(nullptr, EM_FALSE, nullptr);
-  StopListeningToControls();
+  OnPage(StopListeningToControls);
 }
 
 bool PageInput::SamplePads() {
@@ -153,15 +169,13 @@ void PageInput::Control(int index, bool down) {
 EM_BOOL PageInput::OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* self) {
   auto* input = static_cast<PageInput*>(self);
   const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
-  const bool shortcut = event->ctrlKey || event->altKey || event->metaKey;
   const auto source = static_cast<KeyGate::Source>(event->keyCode) |
                       (static_cast<KeyGate::Source>(event->location) << 8);
   const auto windowKey = BrowserWindowKey(static_cast<int>(event->keyCode));
   if (down && windowKey) {
-    // Taken from the browser too: F1 would open its own help.
     input->Queue({Kind::kWindowKey, source, kKeyNone, KeyGate::Stray::kReaches, event->repeat != 0,
                   *windowKey});
-    return shortcut ? EM_FALSE : EM_TRUE;
+    return EM_FALSE;
   }
   const int code = VirtualKeyFromBrowser(static_cast<int>(event->keyCode), event->code);
   // A key the game has no code for is the page's, but a window key's release
@@ -174,7 +188,24 @@ EM_BOOL PageInput::OnKey(int eventType, const EmscriptenKeyboardEvent* event, vo
   if (!down && was != held.end()) held.erase(was);
   // Held keys repeat as further key-downs, as the game expects.
   input->Queue({down ? Kind::kDown : Kind::kUp, source, code});
+  return EM_FALSE;
+}
+
+EM_BOOL PageInput::KeepFromBrowser(int eventType, const EmscriptenKeyboardEvent* event,
+                                   void* /*unused*/) {
+  const bool shortcut = event->ctrlKey || event->altKey || event->metaKey;
+  // The window's keys are taken from the browser too: F1 would open its own
+  // help.
+  if (eventType == EMSCRIPTEN_EVENT_KEYDOWN && BrowserWindowKey(static_cast<int>(event->keyCode))) {
+    return shortcut ? EM_FALSE : EM_TRUE;
+  }
+  const int code = VirtualKeyFromBrowser(static_cast<int>(event->keyCode), event->code);
   return KeepsKeyFromPage(code, shortcut) ? EM_TRUE : EM_FALSE;
+}
+
+EM_BOOL PageInput::OnControl(int placeAndDown, const void* /*unused*/, void* self) {
+  static_cast<PageInput*>(self)->Control(placeAndDown / 2, placeAndDown % 2 != 0);
+  return EM_FALSE;
 }
 
 EM_BOOL PageInput::OnBlur(int /*eventType*/, const EmscriptenFocusEvent* /*event*/, void* self) {
@@ -195,8 +226,9 @@ EM_BOOL PageInput::OnVisibility(int /*eventType*/, const EmscriptenVisibilityCha
 }
 
 EM_BOOL PageInput::OnPadConnected(int /*eventType*/, const EmscriptenGamepadEvent* /*event*/,
-                                  void* /*self*/) {
+                                  void* self) {
   // The wait in progress samples the pads when it wakes.
+  static_cast<PageInput*>(self)->padNews_ = true;
   WakeFromSleep();
   return EM_FALSE;
 }
@@ -221,9 +253,3 @@ void PageInput::Queue(const Event& event) {
 }
 
 }  // namespace voltaro
-
-// The page's touch handling calls in here (ListenToControls).
-extern "C" EMSCRIPTEN_KEEPALIVE void voltaro5_control(voltaro::PageInput* input, int index,
-                                                      int down) {
-  input->Control(index, down != 0);
-}

@@ -38,6 +38,8 @@ class PageInput {
   // Reads the pads and queues what changed; whether a pad is there (its
   // buttons wake no sleep, so the waits are cut short while one is).
   bool SamplePads();
+  // Whether the browser said a pad came since the last call.
+  bool TakePadNews() { return std::exchange(padNews_, false); }
   // Hands the events queued until now to the gate; those queued meanwhile
   // wait for the next call.
   void Feed(KeySink& keys, KeyGate& gate);
@@ -57,6 +59,9 @@ class PageInput {
     WindowKey windowKey = WindowKey::kPause;
   };
   static EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* self);
+  // On the page's thread: whether the browser is kept from acting on a key.
+  static EM_BOOL KeepFromBrowser(int eventType, const EmscriptenKeyboardEvent* event, void* unused);
+  static EM_BOOL OnControl(int placeAndDown, const void* unused, void* self);
   static EM_BOOL OnBlur(int eventType, const EmscriptenFocusEvent* event, void* self);
   static EM_BOOL OnVisibility(int eventType, const EmscriptenVisibilityChangeEvent* event,
                               void* self);
@@ -70,6 +75,7 @@ class PageInput {
   std::vector<PadKey> padKeys_;  // scratch for the pads' key events
   bool playing_ = false;
   bool hidden_ = false;
+  bool padNews_ = false;
 };
 
 }  // namespace voltaro

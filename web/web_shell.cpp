@@ -1,11 +1,14 @@
-// The browser side of the game's window. Events arrive in the page's
+// The browser side of the game's window, on the game's own thread
+// (web/page_thread.h), which owns the canvas: what the page's document
+// shows besides is done on the page's thread. Events arrive in the page's
 // handlers while the program sleeps and are queued until the next pump, like
 // the desktop's event queue (page_input.cpp). A wait sleeps on a browser
-// timer that an event cuts short; since a timer wakes late by a millisecond or so, it is set to
-// end a little before the deadline and the rest is spent handing the page
-// back to the browser through a message channel (a few microseconds a turn,
-// never throttled like a nested timer), so each frame starts at the very
-// millisecond the clock passes its deadline without the page spinning.
+// timer that an event cuts short; since a timer wakes late by a millisecond
+// or so, it is set to end a little before the deadline and the rest is spent
+// handing the thread back to the browser through a message channel (a few
+// microseconds a turn, never throttled like a nested timer), so each frame
+// starts at the very millisecond the clock passes its deadline without the
+// thread spinning.
 #include "web/web_shell.h"
 
 #include <emscripten/emscripten.h>
@@ -18,6 +21,7 @@
 #include "gfx/scaling.h"
 #include "scenes/clock.h"
 #include "scenes/overlay.h"
+#include "web/page_thread.h"
 
 namespace voltaro {
 namespace {
@@ -29,6 +33,11 @@ constexpr double kShortestTimerMs = 4;
 constexpr double kTimerEarlyMs = 1;
 // With a pad there, how often it is read: its buttons wake no sleep.
 constexpr double kPadPollMs = 10;
+// Without one, how often the pads are looked at. Reading them is a call to
+// the page's thread, which the game's thread otherwise leaves asleep; a
+// browser says when a pad comes (a button pressed on it), and then they are
+// read at once.
+constexpr double kPadLookMs = 1000;
 
 // JavaScript inside, kept as written:
 // clang-format off
@@ -59,10 +68,11 @@ EM_ASYNC_JS(void, YieldToPage, (), {
 
 EM_JS(void, SetPageTitle, (const char* caption), { document.title = UTF8ToString(caption); });
 
+// The canvas is the game thread's (Module.canvas there is the playfield's
+// OffscreenCanvas); the page only places it.
 EM_JS(void, SetCanvasSize, (int width, int height), {
-  const canvas = document.getElementById('playfield');
-  canvas.width = width;
-  canvas.height = height;
+  Module.canvas.width = width;
+  Module.canvas.height = height;
 });
 
 // The part of the page the playfield may take (all of it but the on-screen
@@ -98,18 +108,40 @@ EM_JS(void, PlaceCanvas, (int x, int y, int width, int height), {
 
 EM_JS(void, ShowCanvas, (), { document.getElementById('playfield').style.visibility = 'visible'; });
 
+// The game's memory is shared with the page, which ImageData refuses: the
+// pixels go through a picture of the thread's own.
 EM_JS(void, PutPicture, (const std::uint8_t* rgba, int width, int height), {
-  const canvas = document.getElementById('playfield');
-  if (!Module.voltaro5Context) Module.voltaro5Context = canvas.getContext('2d');
-  const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-  Module.voltaro5Context.putImageData(new ImageData(pixels, width, height), 0, 0);
+  if (!Module.voltaro5Context) Module.voltaro5Context = Module.canvas.getContext('2d');
+  let image = Module.voltaro5Image;
+  if (!image || image.width != width || image.height != height) {
+    image = Module.voltaro5Image = new ImageData(width, height);
+  }
+  image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
+  Module.voltaro5Context.putImageData(image, 0, 0);
+});
+
+// Where the picture last put on the canvas lies in the game's memory, for
+// the page's tests (which cannot read a canvas another thread draws on):
+// window.voltaro5Picture() copies it out as {width, height, rgba}, again
+// until two copies agree, so a copy never holds half of the next picture.
+EM_JS(void, SharePicture, (const std::uint8_t* rgba, int width, int height), {
+  window.voltaro5Picture = () => {
+    const copy = () => HEAPU8.slice(rgba, rgba + width * height * 4);
+    let last = copy();
+    for (let tries = 0; tries < 10; ++tries) {
+      const again = copy();
+      if (again.every((byte, i) => byte === last[i])) break;
+      last = again;
+    }
+    return {width: width, height: height, rgba: last};
+  };
 });
 
 EM_JS(void, SetFavicon, (const char* id, const std::uint8_t* rgba, int width, int height), {
   const canvas = document.createElement('canvas');
   canvas.width = width;
   canvas.height = height;
-  const pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+  const pixels = new Uint8ClampedArray(HEAPU8.slice(rgba, rgba + width * height * 4).buffer);
   canvas.getContext('2d').putImageData(new ImageData(pixels, width, height), 0, 0);
   const link = document.getElementById(UTF8ToString(id));
   if (link) link.href = canvas.toDataURL('image/png');
@@ -154,13 +186,15 @@ double MillisecondsNow() {
 }  // namespace
 
 WebShell::WebShell(const Sprites& sprites) : sprites_(sprites) {
-  emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE,
-                                 &WebShell::OnResize);
+  // On the page's thread, so the page is laid out before it is next drawn.
+  emscripten_set_resize_callback_on_thread(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE,
+                                           &WebShell::OnResize,
+                                           EM_CALLBACK_THREAD_CONTEXT_MAIN_BROWSER_THREAD);
   for (const auto& [id, icon] :
        {std::pair{"icon32", &sprites.icon32}, {"icon16", &sprites.icon16}}) {
     if (icon->image.width <= 0 || icon->image.height <= 0) continue;
     const std::vector<std::uint8_t> rgba = IconRgba(*icon);
-    SetFavicon(id, rgba.data(), icon->image.width, icon->image.height);
+    OnPage(SetFavicon, id, rgba.data(), icon->image.width, icon->image.height);
   }
 }
 
@@ -169,7 +203,7 @@ WebShell::~WebShell() {
 }
 
 void WebShell::SetCaption(const std::string& caption) {
-  SetPageTitle(caption.c_str());
+  OnPage(SetPageTitle, caption.c_str());
 }
 
 void WebShell::SetClientSize(int width, int height) {
@@ -180,15 +214,18 @@ void WebShell::SetClientSize(int width, int height) {
 }
 
 void WebShell::LayOut() const {
-  if (fieldW_ <= 0 || fieldH_ <= 0) return;  // hidden until the scenes size it
+  const int fieldW = fieldW_;
+  const int fieldH = fieldH_;
+  if (fieldW <= 0 || fieldH <= 0) return;  // hidden until the scenes size it
   int area[4] = {};
-  FieldArea(area);
-  const PlayfieldPlacement placement = PlacePlayfield(area[2], area[3], fieldW_, fieldH_);
-  PlaceCanvas(area[0] + placement.x, area[1] + placement.y, placement.width, placement.height);
+  OnPage(FieldArea, area);
+  const PlayfieldPlacement placement = PlacePlayfield(area[2], area[3], fieldW, fieldH);
+  OnPage(PlaceCanvas, area[0] + placement.x, area[1] + placement.y, placement.width,
+         placement.height);
 }
 
 void WebShell::ShowWindow() {
-  ShowCanvas();
+  OnPage(ShowCanvas);
 }
 
 std::int32_t WebShell::Now() {
@@ -198,7 +235,7 @@ std::int32_t WebShell::Now() {
 void WebShell::AllowPause(bool allowed) {
   gate_.AllowPause(allowed);
   input_.SetPlaying(allowed);
-  MarkPlaying(allowed);
+  OnPage(MarkPlaying, allowed);
 }
 
 void WebShell::FeedPending(KeySink& keys) {
@@ -219,7 +256,7 @@ void WebShell::ShowOverlay(Overlay overlay) {
 }
 
 bool WebShell::SamplePads(double now) {
-  if (now - padSampledAt_ >= kPadPollMs) {
+  if (input_.TakePadNews() || now - padSampledAt_ >= (padsThere_ ? kPadPollMs : kPadLookMs)) {
     padSampledAt_ = now;
     padsThere_ = input_.SamplePads();
   }
@@ -267,15 +304,24 @@ void WebShell::Show(const Surface& picture) {
 }
 
 void WebShell::Put(const Surface& picture) {
+  const std::uint8_t* before = rgba_.data();
   rgba_.resize(picture.pixels.size() * 4);
   for (std::size_t i = 0; i < picture.pixels.size(); ++i)
     PutRgba(&rgba_[i * 4], picture.pixels[i], 255);
+  if (rgba_.data() != before || picture.width != sharedW_ || picture.height != sharedH_) {
+    sharedW_ = picture.width;
+    sharedH_ = picture.height;
+    OnPage(SharePicture, rgba_.data(), sharedW_, sharedH_);
+  }
   PutPicture(rgba_.data(), picture.width, picture.height);
+  // A canvas of another thread than the page's shows its picture once that
+  // thread's turn ends, which the next wait may only bring a frame later.
+  YieldToPage();
 }
 
 void WebShell::ShowImeMessage() {
   // alert() holds the page, and with it the game, until it is dismissed.
-  Alert(kImeMessage);
+  OnPage(Alert, kImeMessage);
 }
 
 EM_BOOL WebShell::OnResize(int /*eventType*/, const EmscriptenUiEvent* /*event*/, void* self) {
@@ -284,7 +330,7 @@ EM_BOOL WebShell::OnResize(int /*eventType*/, const EmscriptenUiEvent* /*event*/
 }
 
 void ShowFatalErrorOnPage(const std::string& caption, const std::string& message) {
-  ShowFatalText(caption.c_str(), message.c_str());
+  OnPage(ShowFatalText, caption.c_str(), message.c_str());
 }
 
 }  // namespace voltaro

@@ -11,6 +11,7 @@
 
 #include <emscripten/html5.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,8 +65,12 @@ class WebShell final : public Shell, public EventFeed {
   Surface shown_;                   // the last picture, for the pause sign
   HelpText help_ = PageHelpText();  // the page's controls, for the help
   std::vector<std::uint8_t> rgba_;  // a picture as the canvas takes it
-  int fieldW_ = 0;                  // the canvas's size, once the scenes set it
-  int fieldH_ = 0;
+  int sharedW_ = 0;                 // its size as the page's tests were told
+  int sharedH_ = 0;
+  // The canvas's size, once the scenes set it; read by the page's thread,
+  // which lays the page out again as soon as it changes size.
+  std::atomic<int> fieldW_ = 0;
+  std::atomic<int> fieldH_ = 0;
   double padSampledAt_ = -1e9;  // when the pads were last read
   bool padsThere_ = false;
 };

@@ -2,7 +2,7 @@
 # files are made: the list of files it keeps, and the digest of their bytes
 # that names this build's cache.
 # Usage: cmake -DPAGE_DIR=DIR -DTEMPLATE=sw.js.in -P write_service_worker.cmake
-set(files index.html index.js index.wasm manifest.webmanifest icon-192.png icon-512.png)
+set(files index.html index.js index.worker.js index.wasm manifest.webmanifest icon-192.png icon-512.png)
 set(digests "")
 set(PAGE_FILES "'./'")
 foreach(file ${files})

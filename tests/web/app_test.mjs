@@ -1,17 +1,18 @@
 // The page as the desktop game's peer in headless Chromium: on a phone (the
 // controls upright and sideways, taps and fingers as keys, no scroll or
-// zoom), the pause, a pad, replays, offline play and installability.
+// zoom), the pause, a pad, replays, full screen, offline play,
+// installability and the move to a new build.
 // Usage: node app_test.mjs PAGE_DIR voltaro5-e2e-frames CASE voltaro5-sim
 // (VOLTARO5_SHOTS=DIR keeps the phone's pictures, to look at.)
 import { execFileSync } from 'node:child_process';
-import { readFileSync, statSync } from 'node:fs';
+import { appendFileSync, copyFileSync, mkdirSync, readFileSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import {
   check, kPhone, openGame, pictures, runCase, seen, waitForFrames, waitForGameOver,
 } from './page_harness.mjs';
 
 const kControls = ['left', 'right', 'jump', 'fire-left', 'fire-right', 'fire-up', 'pause'];
-const kServed = ['index.html', 'index.js', 'index.wasm', 'sw.js', 'manifest.webmanifest',
+const kServed = ['index.html', 'index.js', 'index.worker.js', 'index.wasm', 'sw.js', 'manifest.webmanifest',
                  'icon-192.png', 'icon-512.png'];
 
 // The middle of what `selector` finds, in CSS pixels.
@@ -29,6 +30,62 @@ function hide(page, hidden) {
     document.dispatchEvent(new Event('visibilitychange'));
   }, hidden);
 }
+
+// Headless Chromium has no screen to fill: the Fullscreen API and the
+// orientation lock note what the page asked for in window.fullscreenCalls.
+function stubFullscreen() {
+  const calls = window.fullscreenCalls = [];
+  const showing = (what, element) => {
+    calls.push(what);
+    Object.defineProperty(document, 'fullscreenElement', { value: element, configurable: true });
+    return Promise.resolve();
+  };
+  Element.prototype.requestFullscreen = function () { return showing('enter', this); };
+  document.exitFullscreen = () => showing('exit', null);
+  screen.orientation.lock = (how) => showing(`lock ${how}`, document.fullscreenElement);
+}
+
+// Each step ([F11 or the control, what the page asks for]) in turn.
+async function fullscreenSteps(browser, server, steps) {
+  const { page } = await openGame(browser, server, { beforeLoad: stubFullscreen });
+  for (const [how, expected] of steps) {
+    await page.evaluate(() => { window.fullscreenCalls.length = 0; });
+    await (how === 'F11' ? page.keyboard.press('F11')
+                         : page.locator('[data-control="fullscreen"]').tap());
+    await page.waitForTimeout(100);
+    const calls = (await page.evaluate(() => window.fullscreenCalls)).join();
+    check(calls === expected, `${how}: ${calls}, not ${expected}`);
+  }
+}
+
+// A copy of the page as a build of its own, `name`: its index.js and its
+// index.wasm say which build they are (self.voltaro5JsBuild, and a custom
+// section the page notes in window.voltaro5WasmBuild when it compiles it),
+// and its service worker is written for its files.
+function markedBuild(name) {
+  const dir = join(pictures.scratch, name);
+  mkdirSync(dir);
+  for (const file of kServed) copyFileSync(join(process.argv[2], file), join(dir, file));
+  appendFileSync(join(dir, 'index.js'), `\nself.voltaro5JsBuild = '${name}';\n`);
+  const section = Buffer.concat([Buffer.from([14]), Buffer.from('voltaro5-build'), Buffer.from(name)]);
+  appendFileSync(join(dir, 'index.wasm'), Buffer.concat([Buffer.from([0, section.length]), section]));
+  const web = new URL('../../web/', import.meta.url).pathname;
+  execFileSync('cmake', [`-DPAGE_DIR=${dir}`, `-DTEMPLATE=${web}sw.js.in`, '-P',
+                         `${web}write_service_worker.cmake`]);
+  return dir;
+}
+function noteWasmBuild() {
+  for (const name of ['instantiate', 'instantiateStreaming']) {
+    const compile = WebAssembly[name];
+    WebAssembly[name] = (...args) => compile(...args).then((result) => {
+      const [mark] = result.module ? WebAssembly.Module.customSections(result.module, 'voltaro5-build') : [];
+      if (mark) window.voltaro5WasmBuild = new TextDecoder().decode(mark);
+      return result;
+    });
+  }
+}
+// "js build,wasm build" of what `page` runs.
+const runsBuild = (page) => page.evaluate(() => `${self.voltaro5JsBuild},${window.voltaro5WasmBuild}`);
 
 const cases = {
   // Upright and sideways: every control shows, labelled, at least 44 x 44,
@@ -159,8 +216,49 @@ const cases = {
     await waitForFrames(page, 'play', 5);
   },
 
-  // A pad's Start starts a game (navigator.getGamepads stubbed: one pad in
-  // the standard mapping).
+  // The fullscreen control and F11 fill the screen and leave it; a phone
+  // also asks for the playfield upright, a desktop does not.
+  fullscreen_on_phone: { device: kPhone, run: (browser, server) => fullscreenSteps(
+    browser, server, [['control', 'enter,lock portrait'], ['F11', 'exit'],
+                      ['F11', 'enter,lock portrait'], ['control', 'exit']]) },
+  fullscreen_on_desktop: (browser, server) => fullscreenSteps(
+    browser, server, [['F11', 'enter'], ['F11', 'exit']]),
+
+  // A new build served while a page of the old one is open: that page, its
+  // reloads and another page opened meanwhile run the old build whole (never
+  // one build's index.js with the other's index.wasm); once no page of the
+  // old build is open, the next runs the new one whole.
+  async new_build_handover(browser, server) {
+    const [oldBuild, newBuild] = ['A', 'B'].map(markedBuild);
+    const open = () => openGame(browser, server, { beforeLoad: noteWasmBuild });
+    server.serve(oldBuild);
+    const first = await open();
+    check(await runsBuild(first.page) === 'A,A', `first visit runs ${await runsBuild(first.page)}`);
+    server.serve(newBuild);
+    await first.page.reload();
+    await waitForFrames(first.page, 'title', 2);
+    for (let tries = 0; !await first.page.evaluate(async () =>
+      (await navigator.serviceWorker.getRegistration()).waiting !== null); ++tries) {
+      check(tries < 100, 'the new build\'s service worker never waits to take over');
+      await first.page.waitForTimeout(100);
+    }
+    const second = await open();
+    for (const page of [first.page, second.page]) {
+      check(await runsBuild(page) === 'A,A', `with B waiting, a page runs ${await runsBuild(page)}`);
+    }
+    await first.page.close();
+    await second.page.close();
+    // The browser hands over once it has let go of the old pages: a page
+    // opened meanwhile may still run the old build, never a mix.
+    for (let tries = 0; ; ++tries) {
+      const { page } = await open();
+      const runs = await runsBuild(page);
+      await page.close();
+      if (runs === 'B,B') break;
+      check(runs === 'A,A' && tries < 10, `after the old pages closed, a page runs ${runs}`);
+      await new Promise((resolve) => setTimeout(resolve, 500));
+    }
+  },
 };
 
 runCase(cases);

@@ -24,8 +24,9 @@ export const kPhone = {
   viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true,
 };
 
-// Serves `dir` on a free port of 127.0.0.1. `requests` lists every path asked
-// for, in order.
+// Serves `dir` on a free port of 127.0.0.1, as a static host does (no
+// headers of the page's choosing), until serve(otherDir) says otherwise.
+// `requests` lists every path asked for, in order.
 export async function startServer(dir) {
   const requests = [];
   const server = createServer(async (req, res) => {
@@ -49,7 +50,11 @@ export async function startServer(dir) {
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   const url = `http://127.0.0.1:${server.address().port}/`;
-  return { url, requests, close: () => new Promise((resolve) => server.close(resolve)) };
+  return {
+    url, requests,
+    serve: (otherDir) => { dir = otherDir; },
+    close: () => new Promise((resolve) => server.close(resolve)),
+  };
 }
 
 // Headless Chromium from the system, in a profile of its own that is removed
@@ -76,12 +81,13 @@ export async function launchBrowser(device = {}) {
   };
 }
 
-// The canvas's pixels as red, green and blue bytes, row by row.
+// The playfield's picture as red, green and blue bytes, row by row: what the
+// game last put on the canvas (which its own thread draws on, so the page
+// cannot read it back).
 export async function canvasRgb(page) {
   // Base64 travels far faster than a list of numbers.
   const base64 = await page.evaluate(() => {
-    const canvas = document.getElementById('playfield');
-    const rgba = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    const rgba = window.voltaro5Picture().rgba;
     const rgb = new Uint8Array((rgba.length / 4) * 3);
     for (let i = 0, j = 0; i < rgba.length; i += 4) {
       rgb[j++] = rgba[i];

@@ -13,7 +13,7 @@ const kCaption = 'VOLTARO ZIP 5';
 const kImeMessage = '日本語入力モードをオフにしてください。';
 const kStorageKey = '/Voltaro5.ini';
 // What the page may ask for: its own files, and its service worker's copies.
-const kPageFiles = ['/', '/index.html', '/index.js', '/index.wasm', '/sw.js',
+const kPageFiles = ['/', '/index.html', '/index.js', '/index.worker.js', '/index.wasm', '/sw.js',
                     '/manifest.webmanifest', '/icon-192.png', '/icon-512.png'];
 
 // Whether the canvas shows the title screen for `best`, either blink phase.
@@ -25,6 +25,29 @@ async function titleShows(page, best) {
 async function carPlaces(page) {
   return pictures.run('locate', await pictures.shotFile(page, 'shot')).toString().split('\n')
     .map((line) => line.split(' ')).filter((w) => w[1] === 'car').map((w) => [+w[2], +w[3]]);
+}
+
+// Whether the screen shows, where the playfield is, the picture the game
+// last put on its canvas (the blinking title may change between the two
+// looks, so look a few times).
+async function screenShowsPicture(page) {
+  const box = await page.locator('#playfield').boundingBox();
+  for (let tries = 0; tries < 5; ++tries) {
+    const png = (await page.screenshot({ clip: box })).toString('base64');
+    const same = await page.evaluate(async (data) => {
+      const image = new Image();
+      image.src = `data:image/png;base64,${data}`;
+      await image.decode();
+      const canvas = new OffscreenCanvas(image.width, image.height);
+      const context = canvas.getContext('2d');
+      context.drawImage(image, 0, 0);
+      const shown = context.getImageData(0, 0, image.width, image.height).data;
+      const { rgba } = window.voltaro5Picture();
+      return shown.length === rgba.length && shown.every((byte, i) => byte === rgba[i]);
+    }, png);
+    if (same) return true;
+  }
+  return false;
 }
 
 // One page of the game, its local storage holding `storage` (if given) on
@@ -61,9 +84,10 @@ async function playWithoutKeys(page) {
 
 const cases = {
   // Only the page's own files are asked for, the title and icon are the
-  // game's, no touch control shows on a page without touch, and the playfield sits as in the desktop window: the largest whole
-  // factor of device pixels that fits, centred (an odd pixel left over goes
-  // right or down), cut at the edges of a page smaller than it.
+  // game's, no touch control shows on a page without touch, the screen shows
+  // the game's picture, and the playfield sits as in the desktop window: the
+  // largest whole factor of device pixels that fits, centred (an odd pixel
+  // left over goes right or down), cut at the edges of a page smaller than it.
   async loads_clean(browser, server) {
     const { page } = await openGame(browser, server);
     await waitForFrames(page, 'title', 5);
@@ -78,6 +102,7 @@ const cases = {
       const icon = icons.find(([s]) => s === size);
       check(icon && icon[1].startsWith('data:image/png;base64,'), `no ${size} icon: ${icons}`);
     }
+    check(await screenShowsPicture(page), 'the screen does not show the game\'s picture');
     // [page width, height, device pixels per CSS pixel], the canvas's box in
     // CSS pixels [left, top, width, height].
     const cdp = await browser.context.newCDPSession(page);
@@ -101,26 +126,24 @@ const cases = {
   // Every play frame shows a new picture; without keys the car falls out and
   // the game-over screen shows the score as a new record, which is stored.
   async play_to_game_over(browser, server) {
-    const { page, log } = await openGame(browser, server, {
-      beforeLoad: () => {
-        // A checksum of every picture put on the canvas.
-        window.pictureSums = [];
-        const put = CanvasRenderingContext2D.prototype.putImageData;
-        CanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
-          if (this.canvas.id === 'playfield') {
-            let sum = 0;
-            const words = new Uint32Array(image.data.buffer, image.data.byteOffset,
-                                          image.data.length / 4);
-            for (let i = 0; i < words.length; ++i) sum = (Math.imul(sum, 31) + words[i]) | 0;
-            window.pictureSums.push(sum);
-          }
-          return put.call(this, image, ...rest);
-        };
-      },
+    const { page, log } = await openGame(browser, server);
+    // A checksum of every picture put on the canvas, by the game's thread,
+    // which draws on it.
+    const [drawing] = page.workers();
+    await drawing.evaluate(() => {
+      self.pictureSums = [];
+      const put = OffscreenCanvasRenderingContext2D.prototype.putImageData;
+      OffscreenCanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
+        let sum = 0;
+        const words = new Uint32Array(image.data.buffer, image.data.byteOffset, image.data.length / 4);
+        for (let i = 0; i < words.length; ++i) sum = (Math.imul(sum, 31) + words[i]) | 0;
+        self.pictureSums.push(sum);
+        return put.call(this, image, ...rest);
+      };
     });
     const [score, newRecord] = await playWithoutKeys(page);
     check(score > 0 && newRecord === 1, `game over shows ${score}, new record ${newRecord}`);
-    const sums = await page.evaluate(() => window.pictureSums);
+    const sums = await drawing.evaluate(() => self.pictureSums);
     const played = await seen(page, 'play');
     // Pictures: the title frames, one per play frame but the last, the game over.
     const playSums = sums.slice(sums.length - played, sums.length - 1);
