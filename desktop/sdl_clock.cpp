@@ -61,7 +61,9 @@ void EventSleep::SleepUntil(std::uint64_t deadlineNs) {
 }
 
 void EventSleep::SleepOnEvents(int timeoutMs) {
-  SleepUntil(MonotonicNanoseconds() + static_cast<std::uint64_t>(timeoutMs) * kNsPerMs);
+  SleepUntil(timeoutMs <= 0
+                 ? kNoDeadline
+                 : MonotonicNanoseconds() + static_cast<std::uint64_t>(timeoutMs) * kNsPerMs);
 }
 
 void EventSleep::WaitUntil(std::int32_t tick) {
@@ -77,8 +79,7 @@ void EventSleep::WaitUntil(std::int32_t tick) {
 }
 
 void EventSleep::WaitForEvent(int stepMs) {
-  // Waking now and then is cheap, and a close by signal that lands just
-  // before the sleep is not left waiting for a key.
+  // A close by signal wakes the sleep too, even one that lands just before it.
   while (!EventPending()) SleepOnEvents(stepMs);
 }
 

@@ -27,11 +27,12 @@ class EventSleep {
   // Reads events as above and tells whether any is waiting to be handled.
   bool EventPending();
   // Sleeps until something arrives from the window system or `timeoutMs`
-  // runs out; at once when an event is already pending.
+  // runs out (never, for 0); at once when an event is already pending.
   void SleepOnEvents(int timeoutMs);
   // Sleeps until an event is pending or the clock reads `tick`.
   void WaitUntil(std::int32_t tick);
-  // Sleeps until an event is pending, waking every `stepMs` all the same.
+  // Sleeps until an event is pending, waking every `stepMs` all the same
+  // (for pads, whose input does not wake it), or for nothing else if 0.
   void WaitForEvent(int stepMs);
 
  private:

@@ -15,9 +15,9 @@ namespace {
 // With a pad open, sleeps are cut into steps this long, which keeps a press's
 // delay short on the screens that sleep until a key comes.
 constexpr int kPadPollMs = 10;
-// Without one, waking once a second is cheap, and a close by signal that
-// lands just before a sleep is not left waiting for a key.
-constexpr int kIdlePollMs = 1000;
+// Without one nothing needs a look between events: a close by signal wakes
+// the sleep by itself.
+constexpr int kIdlePollMs = 0;
 
 }  // namespace
 
