@@ -71,7 +71,7 @@ void SmoothFill(const Surface& picture, const PlayfieldPlacement& placement, std
                                                           static_cast<std::size_t>(picture.width);
     for (std::size_t i = 0; i < count; ++i) {
       const Tap& tap = columns[i];
-      line[i] = tap.weight == 0 ? in[tap.a] : Blend(in[tap.a], in[tap.b], tap.weight);
+      line[i] = Blend(in[tap.a], in[tap.b], tap.weight);
     }
   };
   for (int y = y0; y < y1; ++y) {
