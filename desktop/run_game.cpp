@@ -98,6 +98,10 @@ int RunGame(const CommandLine& options, const std::string& programDir,
       mixer->SetMuted(openedMuted);
       audio.emplace(*mixer, std::cerr);
     };
+    shell.SetSoundRest([&audio]() { return !audio || audio->Rest(); },
+                       [&audio]() {
+                         if (audio) audio->Wake();
+                       });
     CueObserver cues([&mixer](Effect effect) {
       if (mixer) mixer->Trigger(effect);
     });

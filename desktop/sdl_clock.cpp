@@ -13,6 +13,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "scenes/clock.h"
 
 namespace voltaro {
@@ -22,6 +25,9 @@ constexpr std::uint64_t kNsPerMs = 1'000'000;
 // How often SDL reads its events when nothing woke a sleep and no pad is
 // open: a pad plugged in or a close by signal is noticed within this.
 constexpr std::uint64_t kQuietReadNs = 250 * kNsPerMs;
+
+// How often a still screen looks whether the sound has ended.
+constexpr int kSoundLookMs = 100;
 
 bool QueueHoldsEvents() {
   return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
@@ -67,6 +73,7 @@ void EventSleep::SleepOnEvents(int timeoutMs) {
 }
 
 void EventSleep::WaitUntil(std::int32_t tick) {
+  if (std::exchange(soundResting_, false) && wakeSound_) wakeSound_();
   const std::uint64_t startMs = MonotonicNanoseconds() / kNsPerMs;
   const std::int32_t ahead = ClockDiff(tick, ClockFromMilliseconds(startMs));
   if (ahead <= 0) return;
@@ -80,7 +87,14 @@ void EventSleep::WaitUntil(std::int32_t tick) {
 
 void EventSleep::WaitForEvent(int stepMs) {
   // A close by signal wakes the sleep too, even one that lands just before it.
-  while (!EventPending()) SleepOnEvents(stepMs);
+  while (!EventPending()) SleepStill(stepMs);
+}
+
+void EventSleep::SleepStill(int stepMs) {
+  if (!soundResting_) soundResting_ = !restSound_ || restSound_();
+  // Until the sound rests, a look at it now and then.
+  SleepOnEvents(soundResting_ ? stepMs
+                              : (stepMs > 0 ? std::min(stepMs, kSoundLookMs) : kSoundLookMs));
 }
 
 }  // namespace voltaro

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "desktop/window_system.h"
 
@@ -34,6 +36,15 @@ class EventSleep {
   // Sleeps until an event is pending, waking every `stepMs` all the same
   // (for pads, whose input does not wake it), or for nothing else if 0.
   void WaitForEvent(int stepMs);
+  // One sleep of a screen that waits for a key (game over, the pause), as
+  // SleepOnEvents; it also lets the sound rest once it has ended.
+  void SleepStill(int stepMs);
+  // How the sound rests on a still screen (true once it does) and wakes
+  // before the next frame on the clock.
+  void SetSoundRest(std::function<bool()> rest, std::function<void()> wake) {
+    restSound_ = std::move(rest);
+    wakeSound_ = std::move(wake);
+  }
 
  private:
   // Sleeps until an event may be pending or the monotonic clock reaches
@@ -44,6 +55,9 @@ class EventSleep {
   std::uint64_t lastReadNs_ = 0;
   bool everRead_ = false;
   bool padsOpen_ = false;
+  std::function<bool()> restSound_;
+  std::function<void()> wakeSound_;
+  bool soundResting_ = false;
 };
 
 }  // namespace voltaro

@@ -56,7 +56,7 @@ int SdlPump::SleepStepMs() const {
 }
 
 void SdlPump::SleepWhilePaused() {
-  sleep_.SleepOnEvents(SleepStepMs());
+  sleep_.SleepStill(SleepStepMs());
 }
 
 void SdlPump::FeedPending(KeySink& keys) {
