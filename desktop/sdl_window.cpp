@@ -139,7 +139,16 @@ void SdlWindow::Show(const Surface& picture) {
     return;
   }
   FindChanges(lastShown_, picture, changed_);
-  std::copy(picture.pixels.begin(), picture.pixels.end(), lastShown_.pixels.begin());
+  // Only the changed parts are copied: the rest is alike already.
+  const auto width = static_cast<std::size_t>(picture.width);
+  for (const SDL_Rect& part : changed_) {
+    for (int y = part.y; y < part.y + part.h; ++y) {
+      const std::size_t from =
+          static_cast<std::size_t>(y) * width + static_cast<std::size_t>(part.x);
+      std::copy_n(picture.pixels.begin() + static_cast<std::ptrdiff_t>(from), part.w,
+                  lastShown_.pixels.begin() + static_cast<std::ptrdiff_t>(from));
+    }
+  }
   // The title between its blinks and the game-over screen send nothing.
   if (!changed_.empty() || wholeWindowStale_) Present(&changed_);
 }
