@@ -26,8 +26,10 @@ constexpr std::uint64_t kNsPerMs = 1'000'000;
 // open: a pad plugged in or a close by signal is noticed within this.
 constexpr std::uint64_t kQuietReadNs = 250 * kNsPerMs;
 
-// How often a still screen looks whether the sound has ended.
-constexpr int kSoundLookMs = 100;
+// How often a still screen looks whether the sound has ended or a pad come.
+constexpr int kLookMs = 100;
+// How long a pad may take to be ready after its device appears.
+constexpr std::uint64_t kDevicesSettleNs = 3000 * kNsPerMs;
 
 bool QueueHoldsEvents() {
   return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
@@ -92,9 +94,12 @@ void EventSleep::WaitForEvent(int stepMs) {
 
 void EventSleep::SleepStill(int stepMs) {
   if (!soundResting_) soundResting_ = !restSound_ || restSound_();
-  // Until the sound rests, a look at it now and then.
-  SleepOnEvents(soundResting_ ? stepMs
-                              : (stepMs > 0 ? std::min(stepMs, kSoundLookMs) : kSoundLookMs));
+  // Until the sound rests, and for a while after a device came or went (SDL
+  // finds a new pad a moment after its device appears), a look now and then.
+  const std::uint64_t changed = system_.DevicesChangedNs();
+  const bool devicesSettling = changed != 0 && MonotonicNanoseconds() - changed < kDevicesSettleNs;
+  const bool look = !soundResting_ || devicesSettling;
+  SleepOnEvents(!look ? stepMs : (stepMs > 0 ? std::min(stepMs, kLookMs) : kLookMs));
 }
 
 }  // namespace voltaro

@@ -4,14 +4,16 @@
 // wake-up message to the window can reach the X server after the window is
 // gone when the game is closed, and then fails the program on its way out.
 // The close signals, which SDL turns into a quit at its next read, also
-// write a byte to a pipe the sleep watches: the game-over screen and the
-// pause can then sleep without a timeout, waking for nothing else.
+// write a byte to a pipe the sleep watches, and the sleep watches the input
+// devices come and go (SDL reads its pads only when it reads its events):
+// the game-over screen and the pause can then sleep without a timeout.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -103,9 +105,16 @@ WindowSystem::WindowSystem(SDL_Window* window) {
     xWindow_ = info.info.x11.window;
   }
   if (pipe2(signalPipe_, O_NONBLOCK | O_CLOEXEC) == 0) WatchCloseSignals(signalPipe_[1]);
+  devices_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (devices_ >= 0 &&
+      inotify_add_watch(devices_, "/dev/input", IN_CREATE | IN_ATTRIB | IN_DELETE) < 0) {
+    close(devices_);
+    devices_ = -1;
+  }
 }
 
 WindowSystem::~WindowSystem() {
+  if (devices_ >= 0) close(devices_);
   if (signalPipe_[0] < 0) return;
   UnwatchCloseSignals();
   close(signalPipe_[0]);
@@ -126,13 +135,20 @@ bool WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
   const timespec left = SpanOf(deadlineNs - nowNs);
   const timespec* timeout = deadlineNs == kNoDeadline ? nullptr : &left;
   if (connection_ >= 0) {
-    pollfd watched[2] = {{connection_, POLLIN, 0}, {signalPipe_[0], POLLIN, 0}};
-    // A signal delivered to this thread ends it early too.
-    const int woken = ppoll(watched, signalPipe_[0] >= 0 ? 2 : 1, timeout, nullptr);
+    // A closed file (-1) is left out by ppoll; a signal delivered to this
+    // thread ends it early too.
+    pollfd watched[3] = {
+        {connection_, POLLIN, 0}, {signalPipe_[0], POLLIN, 0}, {devices_, POLLIN, 0}};
+    const int woken = ppoll(watched, 3, timeout, nullptr);
+    char bytes[512];
     if (woken > 0 && watched[1].revents != 0) {
-      char bytes[16];
       while (read(signalPipe_[0], bytes, sizeof bytes) > 0) {
       }
+    }
+    if (woken > 0 && watched[2].revents != 0) {
+      while (read(devices_, bytes, sizeof bytes) > 0) {
+      }
+      devicesChangedNs_ = MonotonicNanoseconds();
     }
     return woken != 0;
   }
