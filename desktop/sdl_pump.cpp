@@ -46,7 +46,7 @@ void SdlPump::AllowPause(bool allowed) {
     // Play's frames keep their millisecond on a busy machine when the system
     // grants the game a higher priority (asked once, at the first game, not
     // to slow the start); without it the game plays on as it is.
-    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_HIGH);
     priorityAsked_ = true;
   }
 }
