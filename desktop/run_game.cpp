@@ -98,7 +98,7 @@ int RunGame(const CommandLine& options, const std::string& programDir,
       mixer->SetMuted(openedMuted);
       audio.emplace(*mixer, std::cerr);
     };
-    shell.SetSoundRest([&audio]() { return !audio || audio->Rest(); },
+    shell.SetSoundRest([&audio]() { return audio && audio->Rest(); },
                        [&audio]() {
                          if (audio) audio->Wake();
                        });

@@ -1,7 +1,7 @@
 // The desktop's sound: an SDL audio device whose callback asks the mixer for
 // every buffer, and the M key that mutes and unmutes it in every scene. RunGame
 // opens it once the first title picture is up and closes it before the
-// window; the sleeps rest it on the screens that wait for a key.
+// window; the sleeps rest it on the screens without sound.
 #pragma once
 
 #include <SDL.h>
@@ -28,13 +28,14 @@ class SdlAudio {
 
   bool Opened() const { return device_ != 0; }
 
-  // On a screen that waits for a key, the device rests once its sound has
-  // ended: its thread would otherwise wake for every buffer. True once it
+  // On the screens without sound (the title, game over, the pause) the
+  // device rests once its sound has ended: its thread would otherwise wake
+  // for every buffer. True once it
   // rests (or never opened); false while it still sounds or has not mixed
   // two whole buffers of silence since first asked, so an effect just
   // triggered is heard first.
   bool Rest();
-  // The screen moves again: a resting device opens once more.
+  // Play goes on: a resting device opens once more.
   void Wake();
 
  private:

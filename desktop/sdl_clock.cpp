@@ -75,7 +75,11 @@ void EventSleep::SleepOnEvents(int timeoutMs) {
 }
 
 void EventSleep::WaitUntil(std::int32_t tick) {
-  if (std::exchange(soundResting_, false) && wakeSound_) wakeSound_();
+  if (!soundWanted_) {
+    if (!soundResting_) soundResting_ = !restSound_ || restSound_();
+  } else if (std::exchange(soundResting_, false) && wakeSound_) {
+    wakeSound_();
+  }
   const std::uint64_t startMs = MonotonicNanoseconds() / kNsPerMs;
   const std::int32_t ahead = ClockDiff(tick, ClockFromMilliseconds(startMs));
   if (ahead <= 0) return;

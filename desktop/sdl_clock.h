@@ -39,12 +39,14 @@ class EventSleep {
   // One sleep of a screen that waits for a key (game over, the pause), as
   // SleepOnEvents; it also lets the sound rest once it has ended.
   void SleepStill(int stepMs);
-  // How the sound rests on a still screen (true once it does) and wakes
-  // before the next frame on the clock.
+  // How the sound rests (true once it does) on the screens without sound
+  // and wakes before the next frame of play.
   void SetSoundRest(std::function<bool()> rest, std::function<void()> wake) {
     restSound_ = std::move(rest);
     wakeSound_ = std::move(wake);
   }
+  // Whether the frames on the clock sound: play's do, the title's do not.
+  void SetSoundWanted(bool wanted) { soundWanted_ = wanted; }
 
  private:
   // Sleeps until an event may be pending or the monotonic clock reaches
@@ -58,6 +60,7 @@ class EventSleep {
   std::function<bool()> restSound_;
   std::function<void()> wakeSound_;
   bool soundResting_ = false;
+  bool soundWanted_ = false;
 };
 
 }  // namespace voltaro

@@ -41,6 +41,7 @@ void SdlPump::Configure(const Settings& settings) {
 
 void SdlPump::AllowPause(bool allowed) {
   gate_.AllowPause(allowed);
+  sleep_.SetSoundWanted(allowed);  // the title and game-over screens are silent
   window_.System().KeepFineTimer(allowed);
   if (allowed && !priorityAsked_) {
     // Play's frames keep their millisecond on a busy machine when the system
