@@ -94,14 +94,25 @@ int RunGame(const CommandLine& options, const std::string& programDir,
     if (options.scale > 0) settings.window.scale = options.scale;
     if (options.fullscreen) settings.window.fullscreen = true;
     shell.Configure(settings);
-    // The effects follow what each frame did; the device opens after the
-    // window and closes before it.
-    Mixer mixer(SynthesiseEffects(kAudioRate));
-    mixer.SetVolume(settings.sound.volume);
-    mixer.SetMuted(settings.sound.mute || options.mute);
-    const bool openedMuted = mixer.Muted();
-    SdlAudio audio(mixer, warn);
-    CueObserver cues([&mixer](Effect effect) { mixer.Trigger(effect); });
+    // The effects follow what each frame did. They are made and the device
+    // opened once the first picture is up (the title needs no sound, and the
+    // window comes first), and it closes before the window.
+    const bool openedMuted = settings.sound.mute || options.mute;
+    std::optional<Mixer> mixer;
+    std::optional<SdlAudio> audio;
+    auto openSound = [&]() {
+      mixer.emplace(SynthesiseEffects(kAudioRate));
+      mixer->SetVolume(settings.sound.volume);
+      mixer->SetMuted(openedMuted);
+      audio.emplace(*mixer, warn);
+    };
+    shell.SetSoundRest([&audio]() { return audio && audio->Rest(); },
+                       [&audio]() {
+                         if (audio) audio->Wake();
+                       });
+    CueObserver cues([&mixer](Effect effect) {
+      if (mixer) mixer->Trigger(effect);
+    });
     // Mappings for pads SDL does not know: beside the program or the settings.
     LoadControllerMappings({programDir, settingsPlace.directory}, warn);
     SavePlace place;
@@ -134,11 +145,14 @@ int RunGame(const CommandLine& options, const std::string& programDir,
       });
       scenes.Watch(*check);
     }
-    if (frameLog) {
-      scenes.SetFrameObserver([&log = *frameLog](const char* scene, std::int32_t frameTime) {
-        log << scene << ' ' << frameTime << ' ' << MonotonicMicroseconds() << '\n';
-      });
-    }
+    int framesBegun = 0;
+    scenes.SetFrameObserver([&](const char* scene, std::int32_t frameTime) {
+      if (frameLog) {
+        *frameLog << scene << ' ' << frameTime << ' ' << MonotonicMicroseconds() << '\n';
+      }
+      // The first picture is on the screen: the sound's turn.
+      if (++framesBegun == 2) openSound();
+    });
     std::optional<WindowSettings> opened;  // the window as start-up opened it
     try {
       scenes.StartUp();
@@ -157,9 +171,9 @@ int RunGame(const CommandLine& options, const std::string& programDir,
         MakeSaveDirectory(settingsPlace, nullptr);
         SaveWindowSettings(settingsPlace.iniPath, *opened, shell.WindowState(), warn);
       }
-      if (!replay && !settingsPlace.iniPath.empty() && mixer.Muted() != openedMuted) {
+      if (!replay && !settingsPlace.iniPath.empty() && mixer && mixer->Muted() != openedMuted) {
         MakeSaveDirectory(settingsPlace, nullptr);
-        SaveSoundMute(settingsPlace.iniPath, mixer.Muted(), warn);
+        SaveSoundMute(settingsPlace.iniPath, mixer->Muted(), warn);
       }
       throw;
     }

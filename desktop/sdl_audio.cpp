@@ -1,6 +1,7 @@
 // The audio device and the mute key; see sdl_audio.h.
 #include "desktop/sdl_audio.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #if defined(__linux__)
@@ -54,19 +55,43 @@ SdlAudio::SdlAudio(Mixer& mixer, std::ostream& warnings) : mixer_(mixer) {
     return;
   }
   started_ = true;
+  if (!Open()) warnings << "voltaro5: no sound: " << SDL_GetError() << '\n';
+}
+
+bool SdlAudio::Open() {
   SDL_AudioSpec wanted{};
   wanted.freq = mixer_.SampleRate();
   wanted.format = AUDIO_S16SYS;
   wanted.channels = 1;
   wanted.samples = kBufferFrames;
   wanted.callback = Fill;
-  wanted.userdata = &mixer_;
+  wanted.userdata = &feed_;
   device_ = OpenWithAlsaQuiet(wanted);
-  if (device_ == 0) {
-    warnings << "voltaro5: no sound: " << SDL_GetError() << '\n';
-    return;
+  if (device_ != 0) SDL_PauseAudioDevice(device_, 0);
+  return device_ != 0;
+}
+
+bool SdlAudio::Rest() {
+  if (device_ == 0) return true;
+  const unsigned silent = feed_.silentBuffers.load(std::memory_order_relaxed);
+  if (!restAsked_ || silent < silentWhenAsked_) {
+    restAsked_ = true;
+    silentWhenAsked_ = silent;
+    return false;
   }
-  SDL_PauseAudioDevice(device_, 0);
+  if (silent < silentWhenAsked_ + 2) return false;
+  SDL_CloseAudioDevice(device_);
+  device_ = 0;
+  resting_ = true;
+  return true;
+}
+
+void SdlAudio::Wake() {
+  restAsked_ = false;
+  if (!resting_) return;
+  resting_ = false;
+  // A device that will not open again leaves the game silent, as at start.
+  Open();
 }
 
 SdlAudio::~SdlAudio() {
@@ -75,9 +100,14 @@ SdlAudio::~SdlAudio() {
   if (started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-void SDLCALL SdlAudio::Fill(void* mixer, Uint8* stream, int bytes) {
-  static_cast<Mixer*>(mixer)->Mix(reinterpret_cast<std::int16_t*>(stream),
-                                  static_cast<std::size_t>(bytes) / sizeof(std::int16_t));
+void SDLCALL SdlAudio::Fill(void* feed, Uint8* stream, int bytes) {
+  auto& to = *static_cast<Feed*>(feed);
+  auto* samples = reinterpret_cast<std::int16_t*>(stream);
+  const std::size_t count = static_cast<std::size_t>(bytes) / sizeof(std::int16_t);
+  to.mixer.Mix(samples, count);
+  const bool silent = std::all_of(samples, samples + count, [](std::int16_t s) { return s == 0; });
+  to.silentBuffers.store(silent ? to.silentBuffers.load(std::memory_order_relaxed) + 1 : 0,
+                         std::memory_order_relaxed);
 }
 
 int SDLCALL SdlAudio::WatchMuteKey(void* mixer, SDL_Event* event) {

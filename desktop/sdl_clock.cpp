@@ -13,6 +13,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "scenes/clock.h"
 
 namespace voltaro {
@@ -22,6 +25,11 @@ constexpr std::uint64_t kNsPerMs = 1'000'000;
 // How often SDL reads its events when nothing woke a sleep and no pad is
 // open: a pad plugged in or a close by signal is noticed within this.
 constexpr std::uint64_t kQuietReadNs = 250 * kNsPerMs;
+
+// How often a still screen looks whether the sound has ended or a pad come.
+constexpr int kLookMs = 100;
+// How long a pad may take to be ready after its device appears.
+constexpr std::uint64_t kDevicesSettleNs = 3000 * kNsPerMs;
 
 bool QueueHoldsEvents() {
   return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
@@ -61,10 +69,17 @@ void EventSleep::SleepUntil(std::uint64_t deadlineNs) {
 }
 
 void EventSleep::SleepOnEvents(int timeoutMs) {
-  SleepUntil(MonotonicNanoseconds() + static_cast<std::uint64_t>(timeoutMs) * kNsPerMs);
+  SleepUntil(timeoutMs <= 0
+                 ? kNoDeadline
+                 : MonotonicNanoseconds() + static_cast<std::uint64_t>(timeoutMs) * kNsPerMs);
 }
 
 void EventSleep::WaitUntil(std::int32_t tick) {
+  if (!soundWanted_) {
+    if (!soundResting_) soundResting_ = !restSound_ || restSound_();
+  } else if (std::exchange(soundResting_, false) && wakeSound_) {
+    wakeSound_();
+  }
   const std::uint64_t startMs = MonotonicNanoseconds() / kNsPerMs;
   const std::int32_t ahead = ClockDiff(tick, ClockFromMilliseconds(startMs));
   if (ahead <= 0) return;
@@ -77,9 +92,18 @@ void EventSleep::WaitUntil(std::int32_t tick) {
 }
 
 void EventSleep::WaitForEvent(int stepMs) {
-  // Waking now and then is cheap, and a close by signal that lands just
-  // before the sleep is not left waiting for a key.
-  while (!EventPending()) SleepOnEvents(stepMs);
+  // A close by signal wakes the sleep too, even one that lands just before it.
+  while (!EventPending()) SleepStill(stepMs);
+}
+
+void EventSleep::SleepStill(int stepMs) {
+  if (!soundResting_) soundResting_ = !restSound_ || restSound_();
+  // Until the sound rests, and for a while after a device came or went (SDL
+  // finds a new pad a moment after its device appears), a look now and then.
+  const std::uint64_t changed = system_.DevicesChangedNs();
+  const bool devicesSettling = changed != 0 && MonotonicNanoseconds() - changed < kDevicesSettleNs;
+  const bool look = !soundResting_ || devicesSettling;
+  SleepOnEvents(!look ? stepMs : (stepMs > 0 ? std::min(stepMs, kLookMs) : kLookMs));
 }
 
 }  // namespace voltaro

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "desktop/window_system.h"
 
@@ -27,12 +29,24 @@ class EventSleep {
   // Reads events as above and tells whether any is waiting to be handled.
   bool EventPending();
   // Sleeps until something arrives from the window system or `timeoutMs`
-  // runs out; at once when an event is already pending.
+  // runs out (never, for 0); at once when an event is already pending.
   void SleepOnEvents(int timeoutMs);
   // Sleeps until an event is pending or the clock reads `tick`.
   void WaitUntil(std::int32_t tick);
-  // Sleeps until an event is pending, waking every `stepMs` all the same.
+  // Sleeps until an event is pending, waking every `stepMs` all the same
+  // (for pads, whose input does not wake it), or for nothing else if 0.
   void WaitForEvent(int stepMs);
+  // One sleep of a screen that waits for a key (game over, the pause), as
+  // SleepOnEvents; it also lets the sound rest once it has ended.
+  void SleepStill(int stepMs);
+  // How the sound rests (true once it does) on the screens without sound
+  // and wakes before the next frame of play.
+  void SetSoundRest(std::function<bool()> rest, std::function<void()> wake) {
+    restSound_ = std::move(rest);
+    wakeSound_ = std::move(wake);
+  }
+  // Whether the frames on the clock sound: play's do, the title's do not.
+  void SetSoundWanted(bool wanted) { soundWanted_ = wanted; }
 
  private:
   // Sleeps until an event may be pending or the monotonic clock reaches
@@ -43,6 +57,10 @@ class EventSleep {
   std::uint64_t lastReadNs_ = 0;
   bool everRead_ = false;
   bool padsOpen_ = false;
+  std::function<bool()> restSound_;
+  std::function<void()> wakeSound_;
+  bool soundResting_ = false;
+  bool soundWanted_ = false;
 };
 
 }  // namespace voltaro

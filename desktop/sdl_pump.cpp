@@ -16,9 +16,9 @@ namespace {
 // With a pad open, sleeps are cut into steps this long, which keeps a press's
 // delay short on the screens that sleep until a key comes.
 constexpr int kPadPollMs = 10;
-// Without one, waking once a second is cheap, and a close by signal that
-// lands just before a sleep is not left waiting for a key.
-constexpr int kIdlePollMs = 1000;
+// Without one nothing needs a look between events: a close by signal wakes
+// the sleep by itself.
+constexpr int kIdlePollMs = 0;
 
 }  // namespace
 
@@ -43,6 +43,7 @@ void SdlPump::Configure(const Settings& settings) {
 
 void SdlPump::AllowPause(bool allowed) {
   gate_.AllowPause(allowed);
+  sleep_.SetSoundWanted(allowed);  // the title and game-over screens are silent
   window_.System().KeepFineTimer(allowed);
   if (allowed && !priorityAsked_) {
     // Play's frames keep their millisecond on a busy machine when the system
@@ -58,7 +59,7 @@ int SdlPump::SleepStepMs() const {
 }
 
 void SdlPump::SleepWhilePaused() {
-  sleep_.SleepOnEvents(SleepStepMs());
+  sleep_.SleepStill(SleepStepMs());
 }
 
 void SdlPump::FeedPending(KeySink& keys) {

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "desktop/sdl_clock.h"
 #include "desktop/sdl_pump.h"
@@ -26,6 +28,10 @@ class SdlShell final : public Shell {
 
   // The player's settings, before start-up sizes and shows the window.
   void Configure(const Settings& settings);
+  // How the sound rests on the screens that wait for a key (sdl_clock.h).
+  void SetSoundRest(std::function<bool()> rest, std::function<void()> wake) {
+    sleep_.SetSoundRest(std::move(rest), std::move(wake));
+  }
   // The window as it is now; saved when it closes.
   WindowSettings WindowState() const { return window_.State(); }
 

@@ -1,8 +1,9 @@
 // The game's window; see sdl_window.h. The playfield picture is magnified by
-// a whole factor straight into the window's own surface (no renderer, no
-// OpenGL: at every size this costs less processor time than a renderer's
-// texture upload and copy), and only the rows a frame changed are magnified
-// and sent to the X server: a play frame changes a part of the playfield.
+// a whole factor (or, filling, smoothly past it) straight into the window's
+// own surface (no renderer, no OpenGL: at every size this costs less
+// processor time than a renderer's texture upload and copy), and only the
+// rows a frame changed are magnified and sent to the X server: a play frame
+// changes a part of the playfield.
 #include "desktop/sdl_window.h"
 
 #include <SDL.h>
@@ -94,7 +95,7 @@ SdlWindow::~SdlWindow() {
 }
 
 WindowSettings SdlWindow::State() const {
-  return {windowedScale_, fullscreen_, opening_.pauseOnFocusLoss};
+  return {windowedScale_, fullscreen_, opening_.pauseOnFocusLoss, opening_.fill};
 }
 
 void SdlWindow::SetCaption(const std::string& caption) {
@@ -138,7 +139,16 @@ void SdlWindow::Show(const Surface& picture) {
     return;
   }
   FindChanges(lastShown_, picture, changed_);
-  std::copy(picture.pixels.begin(), picture.pixels.end(), lastShown_.pixels.begin());
+  // Only the changed parts are copied: the rest is alike already.
+  const auto width = static_cast<std::size_t>(picture.width);
+  for (const SDL_Rect& part : changed_) {
+    for (int y = part.y; y < part.y + part.h; ++y) {
+      const std::size_t from =
+          static_cast<std::size_t>(y) * width + static_cast<std::size_t>(part.x);
+      std::copy_n(picture.pixels.begin() + static_cast<std::ptrdiff_t>(from), part.w,
+                  lastShown_.pixels.begin() + static_cast<std::ptrdiff_t>(from));
+    }
+  }
   // The title between its blinks and the game-over screen send nothing.
   if (!changed_.empty() || wholeWindowStale_) Present(&changed_);
 }
@@ -171,7 +181,7 @@ void SdlWindow::Present(const std::vector<SDL_Rect>* parts) {
   if (screen == nullptr) return;
   const Surface& picture = covered_ ? coveredPicture_ : lastShown_;
   const PlayfieldPlacement place =
-      PlacePlayfield(screen->w, screen->h, picture.width, picture.height);
+      PlacePlayfield(screen->w, screen->h, picture.width, picture.height, ScalingWanted());
   const bool whole = std::exchange(wholeWindowStale_, false);
   const SDL_Rect field{0, 0, picture.width, picture.height};
   if (whole) parts = nullptr;
@@ -181,8 +191,9 @@ void SdlWindow::Present(const std::vector<SDL_Rect>* parts) {
   std::vector<SDL_Rect> targets;
   const SDL_Rect window{0, 0, screen->w, screen->h};
   for (const SDL_Rect& piece : pieces) {
-    const SDL_Rect magnified{place.x + piece.x * place.scale, place.y + piece.y * place.scale,
-                             piece.w * place.scale, piece.h * place.scale};
+    const ScreenRect part =
+        PlacedPart(place, picture.width, picture.height, piece.x, piece.y, piece.w, piece.h);
+    const SDL_Rect magnified{part.x, part.y, part.w, part.h};
     SDL_Rect target;
     if (SDL_IntersectRect(&magnified, &window, &target) == SDL_TRUE) targets.push_back(target);
   }
@@ -190,9 +201,13 @@ void SdlWindow::Present(const std::vector<SDL_Rect>* parts) {
       screen->format->format == SDL_PIXELFORMAT_ARGB8888) {
     // The window's pixels are the picture's own 0x00RRGGBB: magnify in place.
     if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
-    if (whole)
+    if (whole) {
       SDL_memset(screen->pixels, 0,
                  static_cast<std::size_t>(screen->h) * static_cast<std::size_t>(screen->pitch));
+      // The shaft's sides stay visible against the black of a wide margin.
+      DrawMarginFrame(place, static_cast<std::uint32_t*>(screen->pixels), screen->w, screen->h,
+                      screen->pitch);
+    }
     for (const SDL_Rect& target : targets) {
       // The piece's corner of the window, with the playfield placed from it.
       auto* corner = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(screen->pixels) +
@@ -201,7 +216,7 @@ void SdlWindow::Present(const std::vector<SDL_Rect>* parts) {
       PlayfieldPlacement from = place;
       from.x -= target.x;
       from.y -= target.y;
-      Magnify(picture, from, corner, target.w, target.h, screen->pitch);
+      Enlarge(picture, from, corner, target.w, target.h, screen->pitch);
     }
     if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
   } else {

@@ -1,5 +1,6 @@
 // The game's window: SDL's video started and a resizable window showing the
-// 250 x 400 playfield at the largest whole factor that fits (gfx/scaling.h),
+// 250 x 400 playfield at the largest whole factor that fits, or as large as
+// fits when the settings ask to fill, framed in the margin (gfx/scaling.h),
 // fullscreen on request, the pause sign or the help over the picture play or a
 // screen stopped on, and
 // repaints from a copy of the last picture shown, so a repaint never shows a
@@ -16,6 +17,7 @@
 #include "desktop/settings.h"
 #include "desktop/window_system.h"
 #include "gfx/help_picture.h"
+#include "gfx/scaling.h"
 #include "gfx/sprites.h"
 #include "gfx/surface.h"
 #include "scenes/key_gate.h"
@@ -66,6 +68,7 @@ class SdlWindow {
   void Repaint();
 
  private:
+  Scaling ScalingWanted() const { return opening_.fill ? Scaling::kFill : Scaling::kWhole; }
   // Puts the picture on the screen: the whole window when it is stale, else
   // the playfield, or only `parts` of it (in playfield pixels) when given.
   void Present(const std::vector<SDL_Rect>* parts = nullptr);

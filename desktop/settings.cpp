@@ -125,6 +125,14 @@ void ParseWindow(std::string_view bytes, Warner& warn, WindowSettings& window) {
         warn.At(entry, kWindowSection, Quoted(entry.value) + " is neither 0 nor 1",
                 fullscreen ? "it stays 0" : "it stays 1");
       }
+    } else if (SameName(entry.name, "Scaling")) {
+      const std::string_view value = Trim(entry.value);
+      if (SameName(value, "integer") || SameName(value, "fill")) {
+        window.fill = SameName(value, "fill");
+      } else {
+        warn.At(entry, kWindowSection, Quoted(entry.value) + " is neither integer nor fill",
+                "it stays integer");
+      }
     } else {
       warn.At(entry, kWindowSection, "no such setting", "ignored");
     }

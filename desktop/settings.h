@@ -1,6 +1,6 @@
 // The player's settings, kept beside the best score in Voltaro5.ini, each in a
 // section of its own:
-//   [Window]  Scale=1..16, Fullscreen=0|1, PauseOnFocusLoss=0|1
+//   [Window]  Scale=1..16, Fullscreen=0|1, PauseOnFocusLoss=0|1, Scaling=integer|fill
 //   [Keys]    Left, Right, Jump, FireLeft, FireRight, FireUp, Start: lists of
 //             key names ("FireLeft=Z, J", "Start=Enter"; see KeysNamed)
 //   [Pad]     the same actions: lists of SDL game-controller button names
@@ -32,6 +32,7 @@ struct WindowSettings {
   int scale = 1;  // the factor the window opens at
   bool fullscreen = false;
   bool pauseOnFocusLoss = true;
+  bool fill = false;  // Scaling=fill: as large as fits, not only whole factors
 
   bool operator==(const WindowSettings&) const = default;
 };

@@ -15,6 +15,9 @@ namespace voltaro {
 // Nanoseconds since the system started, on the monotonic clock.
 std::uint64_t MonotonicNanoseconds();
 
+// A deadline that never comes: the sleep lasts until something arrives.
+inline constexpr std::uint64_t kNoDeadline = ~std::uint64_t{0};
+
 class WindowSystem {
  public:
   // Watches the connection `window` was opened on, when the system has one.
@@ -31,17 +34,25 @@ class WindowSystem {
   // after each picture shown), which the connection no longer shows. Never
   // blocks.
   bool InputWaiting() const;
-  // Sleeps until input arrives on the connection, a signal comes, or the
-  // monotonic clock reaches `deadlineNs`, and not much past it. False when
-  // only the time ran out: nothing came that SDL needs to read.
+  // Sleeps until input arrives on the connection, a close signal comes
+  // (SIGINT, SIGTERM), or the monotonic clock reaches `deadlineNs`, and not
+  // much past it; kNoDeadline waits for the first two alone. False when only
+  // the time ran out: nothing came that SDL needs to read.
   bool SleepUntil(std::uint64_t deadlineNs) const;
+  // When the sleep last saw an input device appear or go (a pad plugged in,
+  // which SDL finds only when it reads its events), on the monotonic clock;
+  // 0 for never or where the system's own wait sees it.
+  std::uint64_t DevicesChangedNs() const { return devicesChangedNs_; }
   // While play runs, the system's timer ticks finely enough for frames a
   // millisecond apart (Windows' default tick is 15.6 ms); elsewhere, nothing.
   void KeepFineTimer(bool fine);
 
  private:
-  void* display_ = nullptr;  // the X display, when on X11
-  int connection_ = -1;      // its file
+  void* display_ = nullptr;       // the X display, when on X11
+  int connection_ = -1;           // its file
+  int signalPipe_[2] = {-1, -1};  // the close signals wake the sleep through it
+  int devices_ = -1;              // watches the input devices come and go
+  mutable std::uint64_t devicesChangedNs_ = 0;
   unsigned long xWindow_ = 0;
   bool fineTimer_ = false;
 };

@@ -45,6 +45,10 @@ bool WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
   const std::uint64_t nowNs = MonotonicNanoseconds();
   if (nowNs >= deadlineNs) return false;
   const std::uint64_t leftNs = deadlineNs - nowNs;
+  if (deadlineNs == kNoDeadline) {
+    SDL_WaitEventTimeout(nullptr, -1);
+    return true;
+  }
   if (leftNs >= kTimerStretchNs + kNsPerMs) {
     SDL_WaitEventTimeout(nullptr, static_cast<int>((leftNs - kTimerStretchNs) / kNsPerMs));
     return true;  // SDL's wait may have read messages: let them be handled

@@ -41,11 +41,12 @@ TEST(Settings, GoodEntriesReplaceTheDefaults) {
   std::ostringstream warnings;
   const Settings s = ParseSettings(
       "[VOLTARO ZIP 5]\nHighScore=5\n[window]\nscale = 3\nFullscreen=1\nPauseOnFocusLoss=0\n"
+      "Scaling=Fill\n"
       "[Keys]\nFireLeft=Z, J\nStart=Space\nleft=right\nRight=Left\n"
       "[Pad]\nJump=leftshoulder, A\nStart=back\n[Sound]\nVolume=0\nMute=1\n",
       kPath, warnings);
   EXPECT_EQ(warnings.str(), "");
-  EXPECT_EQ(s.window, (WindowSettings{3, true, false}));
+  EXPECT_EQ(s.window, (WindowSettings{3, true, false, true}));
   EXPECT_EQ(s.sound, (SoundSettings{0, true}));
   EXPECT_EQ(s.keys[Action::kFireLeft], (std::vector<SDL_Keycode>{SDLK_z, SDLK_j}));
   EXPECT_EQ(s.keys[Action::kStart], std::vector<SDL_Keycode>{SDLK_SPACE});
@@ -78,6 +79,8 @@ TEST(Settings, EachBadEntryWarnsWithFileAndLineAndKeepsItsDefault) {
        ":2: [Window] Fullscreen: \"yes\" is neither 0 nor 1; it stays 0"},
       {"[Window]\nPauseOnFocusLoss=2",
        ":2: [Window] PauseOnFocusLoss: \"2\" is neither 0 nor 1; it stays 1"},
+      {"[Window]\nScaling=smooth",
+       ":2: [Window] Scaling: \"smooth\" is neither integer nor fill; it stays integer"},
       {"[Window]\nZoom=2\nzoom=3", ":2: [Window] Zoom: no such setting; ignored"},
       {"[Sound]\nVolume=101",
        ":2: [Sound] Volume: \"101\" is not a whole number from 0 to 100; it stays 60"},

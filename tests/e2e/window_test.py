@@ -13,8 +13,8 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_test import (main, play_state, start_play, wait_game_over, wait_title,  # noqa: E402
                       watch_blink)
-from xsession import (HEIGHT, WIDTH, Failure, Game, XServer, check, magnify,  # noqa: E402
-                      playfield_of, wait_for)
+from xsession import (FRAME_RGB, HEIGHT, WIDTH, Failure, Game, XServer, check,  # noqa: E402
+                      magnify, playfield_of, wait_for)
 
 TICKS = os.sysconf("SC_CLK_TCK")
 
@@ -87,6 +87,31 @@ def case_fullscreen(args, pictures):
             wait_for(f"{key} again to bring the window back to {before}",
                      lambda: geometry(x, window) == before, 5.0)
             wait_scaled_title(game, pictures, (WIDTH, HEIGHT))
+
+
+def case_fill(args, pictures):
+    """[Window] Scaling=fill, fullscreen on 1280 x 1024: the title fills the
+    screen's height, 640 wide and centred (2x, then smoothed to 2.56x), inside
+    the frame; nothing else is drawn outside it."""
+    ini = "[Window]\nFullscreen=1\nScaling=fill\n"
+    with XServer("1280x1024", wm=True) as x, Game(x, args.game, ini=ini) as game:
+        game.find_window(15.0)
+        left, right = 320, 960  # the filled playfield's columns
+
+        def filled():
+            width, height, rgb = game.full_screenshot()
+            if (width, height) != (1280, 1024):
+                return False
+            rows = [rgb[3 * width * row:3 * width * (row + 1)] for row in range(height)]
+            if any(r[3 * (left - 2):3 * left] + r[3 * right:3 * (right + 2)] != FRAME_RGB * 4
+                   for r in rows):
+                return False
+            check(not any(any(r[:3 * (left - 2)]) or any(r[3 * (right + 2):]) for r in rows),
+                  "drawn outside the frame")
+            lit = [row for row, r in enumerate(rows) if any(r[3 * left:3 * right])]
+            return lit and lit[-1] >= 1000  # the title's last line, near the bottom
+
+        wait_for("the title filling the screen's height", filled, 5.0)
 
 
 def case_open_size(args, pictures):

@@ -127,20 +127,24 @@ def placement(width, height):
     return scale, int((width - WIDTH * scale) / 2), int((height - HEIGHT * scale) / 2)
 
 
+FRAME_WIDTH, FRAME_RGB = 2, b"\x40\x40\x40"  # the dim frame round the playfield
+
+
 def magnify(rgb, width, height):
     """A 1:1 playfield picture as the game shows it in a client area of that size:
-    each pixel an N x N block, centred, black around."""
+    each pixel an N x N block, centred, black around, with the frame in the margin."""
     scale, x, y = placement(width, height)
     check(x >= 0 and y >= 0, f"{width} x {height} is smaller than the playfield")
-    black_row = bytes(3 * width)
-    rows = [black_row] * y
+    out = bytearray(3 * width * height)
+    left, right = max(0, x - FRAME_WIDTH), min(width, x + WIDTH * scale + FRAME_WIDTH)
+    for row in range(max(0, y - FRAME_WIDTH), min(height, y + HEIGHT * scale + FRAME_WIDTH)):
+        out[3 * (row * width + left):3 * (row * width + right)] = FRAME_RGB * (right - left)
     for row in range(HEIGHT):
         line = rgb[3 * WIDTH * row:3 * WIDTH * (row + 1)]
         wide = b"".join(line[i:i + 3] * scale for i in range(0, len(line), 3))
-        full = bytes(3 * x) + wide + bytes(3 * (width - x - WIDTH * scale))
-        rows += [full] * scale
-    rows += [black_row] * (height - y - HEIGHT * scale)
-    return b"".join(rows)
+        for top in range(y + row * scale, y + (row + 1) * scale):
+            out[3 * (top * width + x):3 * (top * width + x) + len(wide)] = wide
+    return bytes(out)
 
 
 def playfield_of(width, height, rgb):
