@@ -79,8 +79,9 @@ void SmoothFill(const Surface& picture, const PlayfieldPlacement& placement, std
   if (x0 >= x1 || y0 >= y1) return;
   const auto count = static_cast<std::size_t>(x1 - x0);
   std::vector<Tap> columns(count);
-  for (int x = x0; x < x1; ++x) {
-    columns[x - x0] = FillTap(x - placement.x, placement.width, picture.width, scale);
+  for (std::size_t i = 0; i < count; ++i) {
+    const int x = x0 + static_cast<int>(i);
+    columns[i] = FillTap(x - placement.x, placement.width, picture.width, scale);
   }
   // Each playfield row filtered across, kept while the rows below need it.
   std::vector<std::uint32_t> upper(count);
