@@ -21,10 +21,7 @@ HelpText DesktopHelpText(const KeyBindings& keys, const PadBindings& pad) {
     // The left stick steers whatever the buttons do.
     if (action == Action::kLeft || action == Action::kRight) padRow.names.emplace_back("stick");
   }
-  help.keys.push_back({"PAUSE", {"P", "Pause", "Esc"}});
-  help.keys.push_back({"HELP", {"F1"}});
-  help.keys.push_back({"FULLSCREEN", {"F11", "Alt+Return"}});
-  help.keys.push_back({"SOUND", {"M"}});
+  AddWindowKeyRows(help, {"F11", "Alt+Return"});
   return help;
 }
 

@@ -130,11 +130,8 @@ int RunGame(const CommandLine& options, const std::string& programDir,
           replays.Save(game, newRecord, warn);
         }};
     // A new record is heard as the game-over screen shows it.
-    store.write = [write = std::move(store.write), &cues](std::int32_t hiScore) {
-      cues.NewRecord();
-      return write(hiScore);
-    };
-    Scenes scenes(shell, sprites, std::move(store));
+    Scenes scenes(shell, sprites,
+                  WithRecordHook(std::move(store), [&cues]() { cues.NewRecord(); }));
     scenes.Watch(cues);
     std::optional<ReplayCheck> check;
     if (replay) {

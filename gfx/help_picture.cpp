@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "gfx/blit.h"
 #include "gfx/cover_text.h"
@@ -96,6 +97,13 @@ void DrawHelpPicture(Surface& picture, const Sprites& sprites, const HelpText& h
   rows.y += kSectionGap / 2;
   rows.Section("KEYS", help.keys);
   if (!help.pad.empty()) rows.Section("PAD", help.pad);
+}
+
+void AddWindowKeyRows(HelpText& help, std::vector<std::string> fullscreenKeys) {
+  help.keys.push_back({"PAUSE", {"P", "Pause", "Esc"}});
+  help.keys.push_back({"HELP", {"F1"}});
+  help.keys.push_back({"FULLSCREEN", std::move(fullscreenKeys)});
+  help.keys.push_back({"SOUND", {"M"}});
 }
 
 }  // namespace voltaro

@@ -42,4 +42,8 @@ struct HelpText {
 // for leave a gap; a list too long for its line goes on in the next one.
 void DrawHelpPicture(Surface& picture, const Sprites& sprites, const HelpText& help);
 
+// Adds the rows of the keys every front end keeps for the window, after the
+// actions': pause, help, full screen (by the front end's own names) and sound.
+void AddWindowKeyRows(HelpText& help, std::vector<std::string> fullscreenKeys);
+
 }  // namespace voltaro

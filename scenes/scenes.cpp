@@ -173,4 +173,13 @@ void Scenes::StampFrame(const char* scene) {
   if (frameObserver_) frameObserver_(scene, frameTime_);
 }
 
+HighScoreStore WithRecordHook(HighScoreStore store, std::function<void()> onRecord) {
+  store.write = [write = std::move(store.write),
+                 onRecord = std::move(onRecord)](std::int32_t hiScore) {
+    onRecord();
+    return write(hiScore);
+  };
+  return store;
+}
+
 }  // namespace voltaro

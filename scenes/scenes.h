@@ -38,6 +38,10 @@ struct HighScoreStore {
   std::function<void(const Recording& game, bool newRecord)> saveReplay;
 };
 
+// `store`, calling `onRecord` as each new record is written (the moment the
+// game-over screen shows it).
+HighScoreStore WithRecordHook(HighScoreStore store, std::function<void()> onRecord);
+
 // How a recorded game is shown instead of the title screen and play.
 struct ReplayShow {
   Recording game;

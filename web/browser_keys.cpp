@@ -78,10 +78,7 @@ HelpText PageHelpText() {
   // The left stick steers as the D-pad does.
   help.pad[0].names.emplace_back("stick");
   help.pad[1].names.emplace_back("stick");
-  help.keys.push_back({"PAUSE", {"P", "Pause", "Esc"}});
-  help.keys.push_back({"HELP", {"F1"}});
-  help.keys.push_back({"FULLSCREEN", {"F11"}});
-  help.keys.push_back({"SOUND", {"M"}});
+  AddWindowKeyRows(help, {"F11"});
   return help;
 }
 

@@ -140,11 +140,7 @@ PageAudio::~PageAudio() {
 }
 
 HighScoreStore PageAudio::WithRecordCue(HighScoreStore store) {
-  store.write = [write = std::move(store.write), this](std::int32_t hiScore) {
-    cues_.NewRecord();
-    return write(hiScore);
-  };
-  return store;
+  return WithRecordHook(std::move(store), [this]() { cues_.NewRecord(); });
 }
 
 void PageAudio::KeepMuted(bool muted) {
