@@ -44,7 +44,7 @@ void SdlPump::Configure(const Settings& settings) {
 void SdlPump::AllowPause(bool allowed) {
   gate_.AllowPause(allowed);
   sleep_.SetSoundWanted(allowed);  // the title and game-over screens are silent
-  window_.System().KeepFineTimer(allowed);
+  window_.System().KeepFramesSteady(allowed);
   if (allowed && !priorityAsked_) {
     // Play's frames keep their millisecond on a busy machine when the system
     // grants the game a higher priority (asked once, at the first game, not

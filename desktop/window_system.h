@@ -43,9 +43,12 @@ class WindowSystem {
   // which SDL finds only when it reads its events), on the monotonic clock;
   // 0 for never or where the system's own wait sees it.
   std::uint64_t DevicesChangedNs() const { return devicesChangedNs_; }
-  // While play runs, the system's timer ticks finely enough for frames a
-  // millisecond apart (Windows' default tick is 15.6 ms); elsewhere, nothing.
-  void KeepFineTimer(bool fine);
+  // While play runs, frames keep their millisecond: the system's timer ticks
+  // finely enough (Windows' default tick is 15.6 ms), and on Linux the game's
+  // thread runs before ordinary programs (real-time round robin, where the
+  // system allows it), which a busy machine otherwise keeps waiting for
+  // several milliseconds even at a raised priority. Off: as before.
+  void KeepFramesSteady(bool steady);
 
  private:
   void* display_ = nullptr;       // the X display, when on X11
@@ -54,7 +57,7 @@ class WindowSystem {
   int devices_ = -1;              // watches the input devices come and go
   mutable std::uint64_t devicesChangedNs_ = 0;
   unsigned long xWindow_ = 0;
-  bool fineTimer_ = false;
+  bool steady_ = false;
 };
 
 }  // namespace voltaro

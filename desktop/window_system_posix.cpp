@@ -12,6 +12,7 @@
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/inotify.h>
 #include <time.h>
@@ -164,9 +165,19 @@ bool WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
   return true;
 }
 
-void WindowSystem::KeepFineTimer(bool fine) {
-  // Linux's timers are fine already.
-  fineTimer_ = fine;
+void WindowSystem::KeepFramesSteady(bool steady) {
+  // Linux's timers are fine already; the priority is asked for each time
+  // (a refusal costs one call a game), lowest of the real-time ones, and not
+  // handed down to a program the game starts.
+  if (steady == steady_) return;
+  steady_ = steady;
+  sched_param priority{};
+  priority.sched_priority = steady ? sched_get_priority_min(SCHED_RR) : 0;
+  if (sched_setscheduler(0, (steady ? SCHED_RR : SCHED_OTHER) | SCHED_RESET_ON_FORK, &priority) !=
+      0) {
+    // Not allowed (an ordinary user without a real-time allowance): the
+    // raised ordinary priority the pump asks SDL for is what there is.
+  }
 }
 
 }  // namespace voltaro

@@ -34,7 +34,7 @@ std::uint64_t MonotonicNanoseconds() {
 WindowSystem::WindowSystem(SDL_Window* /*window*/) {}
 
 WindowSystem::~WindowSystem() {
-  KeepFineTimer(false);
+  KeepFramesSteady(false);
 }
 
 bool WindowSystem::InputWaiting() const {
@@ -74,10 +74,10 @@ bool WindowSystem::SleepUntil(std::uint64_t deadlineNs) const {
   return true;
 }
 
-void WindowSystem::KeepFineTimer(bool fine) {
-  if (fine == fineTimer_) return;
-  fineTimer_ = fine;
-  if (fine) {
+void WindowSystem::KeepFramesSteady(bool steady) {
+  if (steady == steady_) return;
+  steady_ = steady;
+  if (steady) {
     timeBeginPeriod(1);
   } else {
     timeEndPeriod(1);
