@@ -55,7 +55,7 @@ class ShellTest : public ::testing::Test {
  protected:
   static Sprites MakeSprites() {
     Sprites sprites;
-    sprites.background = Surface(250, 400);
+    sprites.background = {250, 400};
     sprites.font.mask = Surface(18 * 65, 14, kWhite);
     sprites.font.image = Surface(18 * 65, 14, kBlack);
     return sprites;
