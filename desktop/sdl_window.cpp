@@ -91,6 +91,7 @@ SdlWindow::SdlWindow(const Sprites& sprites)
                  kBlack) {}
 
 SdlWindow::~SdlWindow() {
+  image_.reset();  // its connection goes before the window
   SDL_DestroyWindow(window_);
   SDL_Quit();
 }
@@ -178,47 +179,57 @@ void SdlWindow::Repaint() {
 }
 
 void SdlWindow::Present(const std::vector<SDL_Rect>* parts) {
-  SDL_Surface* screen = SDL_GetWindowSurface(window_);
-  if (screen == nullptr) return;
+  // The first picture goes through SDL; the shared image is set up after it,
+  // out of the way of the start.
+  if (presentedOnce_ && !imageTried_) {
+    imageTried_ = true;
+    image_.emplace(window_);
+  }
+  presentedOnce_ = true;
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window_, &width, &height);
+  const WindowPixels* shared = image_ ? image_->Pixels(width, height) : nullptr;
+  if (shared == nullptr && image_) {
+    image_.reset();  // it failed: SDL's surface from now on, painted whole
+    wholeWindowStale_ = true;
+  }
+  SDL_Surface* screen = shared != nullptr ? nullptr : SDL_GetWindowSurface(window_);
+  if (shared == nullptr && screen == nullptr) return;
+  if (screen != nullptr) {
+    width = screen->w;
+    height = screen->h;
+  }
   const Surface& picture = covered_ ? coveredPicture_ : lastShown_;
   const PlayfieldPlacement place =
-      PlacePlayfield(screen->w, screen->h, picture.width, picture.height, ScalingWanted());
+      PlacePlayfield(width, height, picture.width, picture.height, ScalingWanted());
   const bool whole = std::exchange(wholeWindowStale_, false);
   const SDL_Rect field{0, 0, picture.width, picture.height};
   if (whole) parts = nullptr;
   const std::vector<SDL_Rect> everything{field};
   const std::vector<SDL_Rect>& pieces = parts != nullptr ? *parts : everything;
   // Each piece of the picture as the part of the window it covers.
-  std::vector<SDL_Rect> targets;
-  const SDL_Rect window{0, 0, screen->w, screen->h};
+  targets_.clear();
+  const SDL_Rect window{0, 0, width, height};
   for (const SDL_Rect& piece : pieces) {
     const ScreenRect part =
         PlacedPart(place, picture.width, picture.height, piece.x, piece.y, piece.w, piece.h);
     const SDL_Rect magnified{part.x, part.y, part.w, part.h};
     SDL_Rect target;
-    if (SDL_IntersectRect(&magnified, &window, &target) == SDL_TRUE) targets.push_back(target);
+    if (SDL_IntersectRect(&magnified, &window, &target) == SDL_TRUE) targets_.push_back(target);
+  }
+  if (shared != nullptr) {
+    Magnify(picture, place, *shared, whole);
+    image_->Put(whole ? std::vector<SDL_Rect>{window} : targets_);
+    return;
   }
   if (screen->format->format == SDL_PIXELFORMAT_RGB888 ||
       screen->format->format == SDL_PIXELFORMAT_ARGB8888) {
     // The window's pixels are the picture's own 0x00RRGGBB: magnify in place.
     if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return;
-    if (whole) {
-      SDL_memset(screen->pixels, 0,
-                 static_cast<std::size_t>(screen->h) * static_cast<std::size_t>(screen->pitch));
-      // The shaft's sides stay visible against the black of a wide margin.
-      DrawMarginFrame(place, static_cast<std::uint32_t*>(screen->pixels), screen->w, screen->h,
-                      screen->pitch);
-    }
-    for (const SDL_Rect& target : targets) {
-      // The piece's corner of the window, with the playfield placed from it.
-      auto* corner = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(screen->pixels) +
-                                                      target.y * screen->pitch) +
-                     target.x;
-      PlayfieldPlacement from = place;
-      from.x -= target.x;
-      from.y -= target.y;
-      Enlarge(picture, from, corner, target.w, target.h, screen->pitch);
-    }
+    Magnify(picture, place,
+            {static_cast<std::uint32_t*>(screen->pixels), screen->w, screen->h, screen->pitch},
+            whole);
     if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
   } else {
     // Any other pixel format: SDL converts and stretches (nearest pixel).
@@ -233,9 +244,29 @@ void SdlWindow::Present(const std::vector<SDL_Rect>* parts) {
   }
   if (whole) {
     SDL_UpdateWindowSurface(window_);
-  } else if (!targets.empty()) {
+  } else if (!targets_.empty()) {
     // Between frames only the parts of the playfield that changed.
-    SDL_UpdateWindowSurfaceRects(window_, targets.data(), static_cast<int>(targets.size()));
+    SDL_UpdateWindowSurfaceRects(window_, targets_.data(), static_cast<int>(targets_.size()));
+  }
+}
+
+void SdlWindow::Magnify(const Surface& picture, const PlayfieldPlacement& place,
+                        const WindowPixels& to, bool whole) const {
+  if (whole) {
+    SDL_memset(to.pixels, 0,
+               static_cast<std::size_t>(to.height) * static_cast<std::size_t>(to.pitch));
+    // The shaft's sides stay visible against the black of a wide margin.
+    DrawMarginFrame(place, to.pixels, to.width, to.height, to.pitch);
+  }
+  for (const SDL_Rect& target : targets_) {
+    // The piece's corner of the window, with the playfield placed from it.
+    auto* corner = reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(to.pixels) +
+                                                    target.y * to.pitch) +
+                   target.x;
+    PlayfieldPlacement from = place;
+    from.x -= target.x;
+    from.y -= target.y;
+    Enlarge(picture, from, corner, target.w, target.h, to.pitch);
   }
 }
 

@@ -11,10 +11,12 @@
 #include <SDL_rect.h>
 #include <SDL_video.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "desktop/settings.h"
+#include "desktop/window_image.h"
 #include "desktop/window_system.h"
 #include "gfx/help_picture.h"
 #include "gfx/scaling.h"
@@ -72,13 +74,21 @@ class SdlWindow {
   // Puts the picture on the screen: the whole window when it is stale, else
   // the playfield, or only `parts` of it (in playfield pixels) when given.
   void Present(const std::vector<SDL_Rect>* parts = nullptr);
+  // Magnifies the pieces in targets_ (the whole window, black with the
+  // margin's frame, first when `whole`) into the window's pixels.
+  void Magnify(const Surface& picture, const PlayfieldPlacement& place, const WindowPixels& to,
+               bool whole) const;
 
   const Sprites& sprites_;
   SDL_Window* window_ = nullptr;
   WindowSystem system_;
   Surface lastShown_;
-  std::vector<SDL_Rect> changed_;  // the parts of the picture the last Show changed
-  Surface coveredPicture_;         // lastShown_ with the pause sign or the help
+  std::vector<SDL_Rect> changed_;     // the parts of the picture the last Show changed
+  std::vector<SDL_Rect> targets_;     // the window's parts the present in hand puts
+  std::optional<WindowImage> image_;  // the shared image, once set up and while it works
+  bool presentedOnce_ = false;
+  bool imageTried_ = false;
+  Surface coveredPicture_;  // lastShown_ with the pause sign or the help
   bool covered_ = false;
   std::string caption_;
 
