@@ -53,6 +53,7 @@ using Keys = std::vector<std::pair<char, int>>;
 
 class ShellTest : public ::testing::Test {
  protected:
+  ShellTest() { StartPads({}, std::cerr); }  // as the game does after its first picture
   static Sprites MakeSprites() {
     Sprites sprites;
     sprites.background = {250, 400};
@@ -100,7 +101,6 @@ class ShellTest : public ::testing::Test {
   bool dummyVideo_ = UseDummyVideo();  // before the shell opens SDL
   Sprites sprites_ = MakeSprites();
   SdlShell shell_{sprites_};
-  bool padsStarted_ = (StartPads({}, std::cerr), true);  // as the game does after its first picture
   KeyLog log_;
 };
 
