@@ -20,12 +20,6 @@ std::int64_t SourceOf(SDL_JoystickID id, int button) {
   return (std::int64_t{1} << 40) | (static_cast<std::int64_t>(id) << 8) | button;
 }
 
-}  // namespace
-
-StickSide NextStickSide(StickSide held, int x) {
-  return NextStickSide(held, x, 32768);
-}
-
 void LoadControllerMappings(const std::vector<std::string>& directories, std::ostream& warnings) {
   std::vector<std::string> loaded;
   for (const std::string& directory : directories) {
@@ -45,6 +39,20 @@ void LoadControllerMappings(const std::vector<std::string>& directories, std::os
                << SDL_GetError() << ")\n";
     }
   }
+}
+
+}  // namespace
+
+StickSide NextStickSide(StickSide held, int x) {
+  return NextStickSide(held, x, 32768);
+}
+
+void StartPads(const std::vector<std::string>& mappingDirectories, std::ostream& warnings) {
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+    warnings << "voltaro5: warning: no game controllers (" << SDL_GetError() << ")\n";
+    return;
+  }
+  LoadControllerMappings(mappingDirectories, warnings);
 }
 
 void PadInput::CloseAll() {

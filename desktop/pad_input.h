@@ -34,10 +34,13 @@ struct PadKey {
 // 32767.
 StickSide NextStickSide(StickSide held, int x);
 
-// The controller mapping files the game loads if present: gamecontrollerdb.txt
-// in each of `directories` (each ending in '/'); a file that is there but
-// cannot be loaded is one warning.
-void LoadControllerMappings(const std::vector<std::string>& directories, std::ostream& warnings);
+// Opens SDL's game controllers and loads the controller mapping files there
+// are: gamecontrollerdb.txt in each of `mappingDirectories` (each ending in
+// '/'); a file that is there but cannot be loaded is one warning. Pads are
+// welcome but not needed: without them one warning, and the game plays on.
+// Pads plugged in already arrive as events at the next pump, like pads
+// plugged in later.
+void StartPads(const std::vector<std::string>& mappingDirectories, std::ostream& warnings);
 
 class PadInput {
  public:

@@ -113,8 +113,6 @@ int RunGame(const CommandLine& options, const std::string& programDir,
     CueObserver cues([&mixer](Effect effect) {
       if (mixer) mixer->Trigger(effect);
     });
-    // Mappings for pads SDL does not know: beside the program or the settings.
-    LoadControllerMappings({programDir, settingsPlace.directory}, warn);
     SavePlace place;
     ReplaySaver replays("", options.recordPath);
     HighScoreStore store{
@@ -147,8 +145,13 @@ int RunGame(const CommandLine& options, const std::string& programDir,
       if (frameLog) {
         *frameLog << scene << ' ' << frameTime << ' ' << MonotonicMicroseconds() << '\n';
       }
-      // The first picture is on the screen: the sound's turn.
-      if (++framesBegun == 2) openSound();
+      // The first picture is on the screen: the turn of what the title's first
+      // frame does without, the pads (with the mappings for pads SDL does not
+      // know, beside the program or the settings) and the sound.
+      if (++framesBegun == 2) {
+        StartPads({programDir, settingsPlace.directory}, warn);
+        openSound();
+      }
     });
     std::optional<WindowSettings> opened;  // the window as start-up opened it
     try {

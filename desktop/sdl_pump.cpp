@@ -23,10 +23,6 @@ constexpr int kIdlePollMs = 0;
 }  // namespace
 
 SdlPump::SdlPump(SdlWindow& window, EventSleep& sleep) : window_(window), sleep_(sleep) {
-  // Pads are welcome but not needed: without them the game plays on.
-  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
-    std::cerr << "voltaro5: warning: no game controllers (" << SDL_GetError() << ")\n";
-  }
   // An input method must not swallow the game keys: no text input at all.
   SDL_StopTextInput();
   // ... but should an input method start composing all the same, hear of it,

@@ -20,8 +20,8 @@ namespace voltaro {
 
 class SdlPump final : public EventFeed {
  public:
-  // Opens SDL's game controllers (a warning without them) and keeps text
-  // input off. `window` and `sleep` must outlive the pump.
+  // Keeps text input off; the pads' events come once StartPads
+  // (pad_input.h) has opened them. `window` and `sleep` must outlive the pump.
   SdlPump(SdlWindow& window, EventSleep& sleep);
 
   // The player's keys, pads and whether losing the focus pauses.

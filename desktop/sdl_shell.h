@@ -21,8 +21,8 @@ namespace voltaro {
 
 class SdlShell final : public Shell {
  public:
-  // Opens SDL, a hidden window of the background picture's size with the
-  // game's icon, and the game controllers. Throws std::runtime_error naming
+  // Opens SDL and a hidden window of the background picture's size with the
+  // game's icon (the pads come later: StartPads in pad_input.h). Throws std::runtime_error naming
   // what failed. `sprites` must outlive the shell.
   explicit SdlShell(const Sprites& sprites);
 

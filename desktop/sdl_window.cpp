@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "desktop/sdl_icons.h"
+#include "desktop/video_start.h"
 #include "gfx/scaling.h"
 #include "scenes/overlay.h"
 
@@ -30,7 +31,7 @@ SDL_Window* OpenWindow(const Sprites& sprites) {
   // Copy the picture straight into the window's X image: no OpenGL context
   // (which costs memory and, under a software rasteriser, processor time).
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+  if (!StartVideo()) {
     throw std::runtime_error(std::string("cannot start SDL video: ") + SDL_GetError());
   }
   // Without a display SDL falls back to drivers that show nothing; the game

@@ -53,7 +53,7 @@ Sprites LoadSprites() {
   s.bulletRight = LoadPair(art::kBulletRightXpm, "bulletRight", kSideBulletW, kSideBulletH);
   s.bulletUp = LoadPair(art::kBulletUpXpm, "bulletUp", kSideBulletH, kSideBulletW);
   s.font = LoadPair(art::kFontXpm, "font", kGlyphW * kGlyphCount, kGlyphH);
-  s.background = Surface(kPlayfieldW, kPlayfieldH);
+  s.background = {kPlayfieldW, kPlayfieldH};
   s.icon32 = LoadPair(art::kIcon32Xpm, "icon32", 32, 32);
   s.icon16 = LoadPair(art::kIcon16Xpm, "icon16", 16, 16);
   return s;

@@ -19,6 +19,13 @@ struct SpritePair {
   Surface image;
 };
 
+// The playfield's size: the background has no artwork of its own (it is
+// black), and no pixels are kept for it.
+struct PictureSize {
+  int width = 0;
+  int height = 0;
+};
+
 struct Sprites {
   Surface plate;           // 80 x 10, drawn opaque
   SpritePair car;          // 34 x 16
@@ -29,7 +36,7 @@ struct Sprites {
   SpritePair bulletRight;  // 9 x 4
   SpritePair bulletUp;     // 4 x 9
   SpritePair font;         // 1170 x 14: 65 glyph cells of 18 x 14, codes 32 to 96
-  Surface background;      // 250 x 400, no artwork: defines the playfield size
+  PictureSize background;  // 250 x 400: defines the playfield size
   SpritePair icon32;       // window icon, 32 x 32
   SpritePair icon16;       // window icon, 16 x 16
 };

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -52,9 +53,10 @@ using Keys = std::vector<std::pair<char, int>>;
 
 class ShellTest : public ::testing::Test {
  protected:
+  ShellTest() { StartPads({}, std::cerr); }  // as the game does after its first picture
   static Sprites MakeSprites() {
     Sprites sprites;
-    sprites.background = Surface(250, 400);
+    sprites.background = {250, 400};
     sprites.font.mask = Surface(18 * 65, 14, kWhite);
     sprites.font.image = Surface(18 * 65, 14, kBlack);
     return sprites;
@@ -169,6 +171,19 @@ TEST_F(ShellTest, PadsPluggedInDuringTheGameWorkAndUnpluggingOrFocusLossReleases
   EXPECT_EQ(Pump(), Keys{});
 }
 
+TEST_F(ShellTest, APadPluggedInBeforeThePadsStartArrivesAtTheFirstPumpAfter) {
+  SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);  // back to before the first picture
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+  SDL_Joystick* pad = Attach();
+  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_X, true), Keys{});  // not started: not heard
+  StartPads({}, std::cerr);
+  Pump();
+  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_X, false), Keys{});  // held before: no key-up
+  EXPECT_EQ(Press(pad, SDL_CONTROLLER_BUTTON_X, true), (Keys{{'d', kKeyZ}}));
+  Detach(pad);
+  SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
 TEST_F(ShellTest, MappingFilesAreLoadedWhereTheyAreAndABrokenOneWarns) {
   const testing::TempFolder folder;
   const std::string dir = folder.path().string() + "/", broken = dir + "broken/";
@@ -178,7 +193,7 @@ TEST_F(ShellTest, MappingFilesAreLoadedWhereTheyAreAndABrokenOneWarns) {
                               ",Our Test Pad,a:b0,b:b1,x:b2,y:b3,start:b7,platform:Linux,\n");
   std::filesystem::create_directories(broken + "gamecontrollerdb.txt");  // not a file
   std::ostringstream warnings;
-  LoadControllerMappings({dir + "none/", dir, broken}, warnings);
+  StartPads({dir + "none/", dir, broken}, warnings);
   char* mapping = SDL_GameControllerMappingForGUID(SDL_JoystickGetGUIDFromString(guid));
   ASSERT_NE(mapping, nullptr);
   EXPECT_NE(std::string(mapping).find("Our Test Pad"), std::string::npos);
