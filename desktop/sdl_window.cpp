@@ -140,6 +140,9 @@ void SdlWindow::Show(const Surface& picture) {
     Present();
     return;
   }
+  // The first picture goes through SDL; the shared image is set up at the
+  // second, out of the way of the start.
+  if (picturesShown_ < 2 && ++picturesShown_ == 2) image_.emplace(window_);
   FindChanges(lastShown_, picture, changed_);
   // Only the changed parts are copied: the rest is alike already.
   const auto width = static_cast<std::size_t>(picture.width);
@@ -179,13 +182,6 @@ void SdlWindow::Repaint() {
 }
 
 void SdlWindow::Present(const std::vector<SDL_Rect>* parts) {
-  // The first picture goes through SDL; the shared image is set up after it,
-  // out of the way of the start.
-  if (presentedOnce_ && !imageTried_) {
-    imageTried_ = true;
-    image_.emplace(window_);
-  }
-  presentedOnce_ = true;
   int width = 0;
   int height = 0;
   SDL_GetWindowSize(window_, &width, &height);

@@ -86,9 +86,8 @@ class SdlWindow {
   std::vector<SDL_Rect> changed_;     // the parts of the picture the last Show changed
   std::vector<SDL_Rect> targets_;     // the window's parts the present in hand puts
   std::optional<WindowImage> image_;  // the shared image, once set up and while it works
-  bool presentedOnce_ = false;
-  bool imageTried_ = false;
-  Surface coveredPicture_;  // lastShown_ with the pause sign or the help
+  int picturesShown_ = 0;             // by Show, up to the second
+  Surface coveredPicture_;            // lastShown_ with the pause sign or the help
   bool covered_ = false;
   std::string caption_;
 

@@ -165,7 +165,11 @@ void Scenes::TakePlayfieldSize() {
   // The playfield takes the background picture's size.
   game_.ScreenW = static_cast<std::int16_t>(sprites_.background.width);
   game_.ScreenH = static_cast<std::int16_t>(sprites_.background.height);
-  playfield_ = Surface(game_.ScreenW, game_.ScreenH, kBlack);
+  if (playfield_.width == game_.ScreenW && playfield_.height == game_.ScreenH) {
+    playfield_.Clear();  // the memory it has already: no new pages to fault in at start
+  } else {
+    playfield_ = Surface(game_.ScreenW, game_.ScreenH, kBlack);
+  }
 }
 
 void Scenes::StampFrame(const char* scene) {
