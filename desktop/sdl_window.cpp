@@ -196,29 +196,40 @@ void SdlWindow::Present(const std::vector<SDL_Rect>* parts) {
     width = screen->w;
     height = screen->h;
   }
+  // A window of a new size has new pixels: all of them are painted, even
+  // before the news of the resize comes.
+  if (width != paintedWidth_ || height != paintedHeight_) wholeWindowStale_ = true;
+  paintedWidth_ = width;
+  paintedHeight_ = height;
   const Surface& picture = covered_ ? coveredPicture_ : lastShown_;
   const PlayfieldPlacement place =
       PlacePlayfield(width, height, picture.width, picture.height, ScalingWanted());
   const bool whole = std::exchange(wholeWindowStale_, false);
-  const SDL_Rect field{0, 0, picture.width, picture.height};
-  if (whole) parts = nullptr;
-  const std::vector<SDL_Rect> everything{field};
-  const std::vector<SDL_Rect>& pieces = parts != nullptr ? *parts : everything;
-  // Each piece of the picture as the part of the window it covers.
-  targets_.clear();
   const SDL_Rect window{0, 0, width, height};
-  for (const SDL_Rect& piece : pieces) {
+  PlaceTargets(place, picture, whole ? nullptr : parts, window);
+  if (shared != nullptr) {
+    Magnify(picture, place, *shared, whole);
+    image_->Put(whole ? std::vector<SDL_Rect>{window} : targets_);
+  } else {
+    PresentThroughSdl(screen, picture, place, whole);
+  }
+}
+
+void SdlWindow::PlaceTargets(const PlayfieldPlacement& place, const Surface& picture,
+                             const std::vector<SDL_Rect>* parts, const SDL_Rect& window) {
+  const std::vector<SDL_Rect> everything{{0, 0, picture.width, picture.height}};
+  targets_.clear();
+  for (const SDL_Rect& piece : parts != nullptr ? *parts : everything) {
     const ScreenRect part =
         PlacedPart(place, picture.width, picture.height, piece.x, piece.y, piece.w, piece.h);
     const SDL_Rect magnified{part.x, part.y, part.w, part.h};
     SDL_Rect target;
     if (SDL_IntersectRect(&magnified, &window, &target) == SDL_TRUE) targets_.push_back(target);
   }
-  if (shared != nullptr) {
-    Magnify(picture, place, *shared, whole);
-    image_->Put(whole ? std::vector<SDL_Rect>{window} : targets_);
-    return;
-  }
+}
+
+void SdlWindow::PresentThroughSdl(SDL_Surface* screen, const Surface& picture,
+                                  const PlayfieldPlacement& place, bool whole) {
   if (screen->format->format == SDL_PIXELFORMAT_RGB888 ||
       screen->format->format == SDL_PIXELFORMAT_ARGB8888) {
     // The window's pixels are the picture's own 0x00RRGGBB: magnify in place.

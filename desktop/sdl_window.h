@@ -74,6 +74,13 @@ class SdlWindow {
   // Puts the picture on the screen: the whole window when it is stale, else
   // the playfield, or only `parts` of it (in playfield pixels) when given.
   void Present(const std::vector<SDL_Rect>* parts = nullptr);
+  // targets_ = the window's parts that `parts` of the picture (all of it
+  // when null) cover, within `window`.
+  void PlaceTargets(const PlayfieldPlacement& place, const Surface& picture,
+                    const std::vector<SDL_Rect>* parts, const SDL_Rect& window);
+  // Present's way through SDL's window surface.
+  void PresentThroughSdl(SDL_Surface* screen, const Surface& picture,
+                         const PlayfieldPlacement& place, bool whole);
   // Magnifies the pieces in targets_ (the whole window, black with the
   // margin's frame, first when `whole`) into the window's pixels.
   void Magnify(const Surface& picture, const PlayfieldPlacement& place, const WindowPixels& to,
@@ -87,7 +94,9 @@ class SdlWindow {
   std::vector<SDL_Rect> targets_;     // the window's parts the present in hand puts
   std::optional<WindowImage> image_;  // the shared image, once set up and while it works
   int picturesShown_ = 0;             // by Show, up to the second
-  Surface coveredPicture_;            // lastShown_ with the pause sign or the help
+  int paintedWidth_ = 0;              // the window's size at the last present
+  int paintedHeight_ = 0;
+  Surface coveredPicture_;  // lastShown_ with the pause sign or the help
   bool covered_ = false;
   std::string caption_;
 
