@@ -3,7 +3,8 @@
 // the intervals between play frame starts (median, p99), the processor time
 // of the browser and the busy time of the page's main thread during play,
 // and the same while play is paused and while the page is hidden (where
-// nothing should run). Prints a report; asserts nothing.
+// nothing should run), each with the browser's time by process and its
+// busiest threads. Prints a report; asserts nothing.
 // Usage: node bench/measure_page.mjs PAGE_DIR [GAMES]
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
