@@ -3,7 +3,8 @@
 // the intervals between play frame starts (median, p99), the processor time
 // of the browser and the busy time of the page's main thread during play,
 // and the same while play is paused and while the page is hidden (where
-// nothing should run). Prints a report; asserts nothing.
+// nothing should run), each with the browser's time by process and its
+// busiest threads. Prints a report; asserts nothing.
 // Usage: node bench/measure_page.mjs PAGE_DIR [GAMES]
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
@@ -13,8 +14,10 @@ const [pageDir, gamesArg] = process.argv.slice(2);
 const games = Number(gamesArg || 3);
 const kTicksPerSecond = 100;  // the kernel's clock ticks in /proc/<pid>/stat
 
-// Processor time (ms) of this process's descendants: the browser's processes.
-function browserCpuMs() {
+// The browser's processes (this process's descendants) by pid: what kind
+// each is (Chromium's --type, a utility's service), its processor time in
+// clock ticks and its threads' ticks by name.
+function browserProcesses() {
   const parent = new Map();
   const ticks = new Map();
   for (const name of readdirSync('/proc')) {
@@ -26,16 +29,66 @@ function browserCpuMs() {
       ticks.set(+name, +fields[11] + +fields[12]);  // utime + stime
     } catch { /* gone meanwhile */ }
   }
-  let total = 0;
+  const ours = new Map();
   for (const [pid, t] of ticks) {
-    for (let p = parent.get(pid); p; p = parent.get(p)) {
-      if (p === process.pid) {
-        total += t;
-        break;
+    let p = parent.get(pid);
+    while (p && p !== process.pid) p = parent.get(p);
+    if (!p) continue;
+    const threads = new Map();
+    let kind = 'browser';
+    try {
+      const args = readFileSync(`/proc/${pid}/cmdline`, 'utf8').split(/[\0 ]/);
+      const type = args.find((a) => a.startsWith('--type='));
+      const service = args.find((a) => a.startsWith('--utility-sub-type='));
+      if (type) kind = type.slice(7) + (service ? ` (${service.split('.').pop()})` : '');
+      for (const tid of readdirSync(`/proc/${pid}/task`)) {
+        const stat = readFileSync(`/proc/${pid}/task/${tid}/stat`, 'utf8');
+        const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+        const name = stat.slice(stat.indexOf('(') + 1, stat.lastIndexOf(')'));
+        threads.set(`${name}#${tid}`, +fields[11] + +fields[12]);
       }
-    }
+      // Which renderer is whose: the page's runs the game's thread (a
+      // worker), the service worker's its own thread, and the browser's own
+      // interface (the new headless mode keeps an address bar's pop-up
+      // ready) is marked as such.
+      const names = [...threads.keys()].join(' ');
+      if (args.includes('--top-chrome-webui')) kind += ' (browser\'s own interface)';
+      else if (names.includes('DedicatedWorker')) kind += ' (the page)';
+      else if (names.includes('ServiceWorker')) kind += ' (service worker)';
+    } catch { /* gone meanwhile */ }
+    ours.set(pid, { kind, ticks: t, threads });
   }
-  return (total * 1000) / kTicksPerSecond;
+  return ours;
+}
+
+// Adds what each process and thread spent between two browserProcesses()
+// into `into` (pid -> {kind, ms, threads: name -> ms}); the total in ms.
+function addSpent(into, before, after) {
+  let total = 0;
+  for (const [pid, now] of after) {
+    const was = before.get(pid);
+    const entry = into.get(pid) || { kind: now.kind, ms: 0, threads: new Map() };
+    const ms = ((now.ticks - (was ? was.ticks : 0)) * 1000) / kTicksPerSecond;
+    entry.ms += ms;
+    total += ms;
+    for (const [name, t] of now.threads) {
+      const spent = ((t - (was?.threads.get(name) ?? 0)) * 1000) / kTicksPerSecond;
+      const key = name.split('#')[0];
+      if (spent > 0) entry.threads.set(key, (entry.threads.get(key) || 0) + spent);
+    }
+    into.set(pid, entry);
+  }
+  return total;
+}
+
+// One line per process that spent anything over `wallMs`, busiest first, with
+// its busiest threads: where the browser's time goes.
+function spentLines(spent, wallMs) {
+  const pct = (ms) => ((100 * ms) / wallMs).toFixed(1);
+  return [...spent].filter(([, e]) => e.ms > 0).sort(([, a], [, b]) => b.ms - a.ms)
+    .map(([pid, e]) => `  ${e.kind} ${pid}: ${pct(e.ms)} % (` +
+      [...e.threads].sort(([, a], [, b]) => b - a).slice(0, 4)
+        .map(([name, ms]) => `${name} ${pct(ms)}`).join(', ') + ')');
 }
 
 function percentile(values, q) {
@@ -58,11 +111,12 @@ try {
 
   const intervals = [];
   let cpuMs = 0;
+  const playSpent = new Map();
   let taskMs = 0;
   let playMs = 0;
   for (let game = 0; game < games; ++game) {
     const before = (await frames(page)).length;
-    const cpu0 = browserCpuMs();
+    const procs0 = browserProcesses();
     const task0 = (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value;
     const wall0 = Date.now();
     await page.keyboard.press('Enter');
@@ -75,7 +129,7 @@ try {
       count = now;
     }
     const wall = Date.now() - wall0 - 300;  // the last look saw no frame
-    cpuMs += browserCpuMs() - cpu0;
+    cpuMs += addSpent(playSpent, procs0, browserProcesses());
     taskMs += (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value * 1000 - task0 * 1000;
     playMs += wall;
     const play = (await frames(page)).slice(before).filter((f) => f.scene === 'play');
@@ -85,14 +139,15 @@ try {
   }
   // A quiet stretch: [browser processes %, page main thread %, frames started].
   const quiet = async (ms) => {
-    const cpu0 = browserCpuMs();
+    const procs0 = browserProcesses();
     const task0 = (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value;
     const frames0 = await page.evaluate(() => window.voltaro5Frames.length);
     await page.waitForTimeout(ms);
     const task = (await cdp.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value - task0;
-    const cpu = browserCpuMs() - cpu0;
+    const spent = new Map();
+    const cpu = addSpent(spent, procs0, browserProcesses());
     const started = await page.evaluate(() => window.voltaro5Frames.length) - frames0;
-    return [100 * cpu / ms, 100 * task * 1000 / ms, started];
+    return [100 * cpu / ms, 100 * task * 1000 / ms, started, spentLines(spent, ms)];
   };
   await page.keyboard.press('Enter');
   await waitForFrames(page, 'play', (await frames(page)).filter((f) => f.scene === 'play').length + 5);
@@ -114,9 +169,11 @@ try {
               `p99 ${percentile(intervals, 0.99).toFixed(2)} ms, max ${Math.max(...intervals).toFixed(2)} ms`);
   console.log(`during ${(playMs / 1000).toFixed(1)} s of play: browser processes ${(100 * cpuMs / playMs).toFixed(1)} % of one core, ` +
               `page main thread busy ${(100 * taskMs / playMs).toFixed(1)} %`);
-  for (const [what, [cpu, task, started]] of [['paused', paused], ['paused and hidden', hidden]]) {
+  console.log(spentLines(playSpent, playMs).join('\n'));
+  for (const [what, [cpu, task, started, lines]] of [['paused', paused], ['paused and hidden', hidden]]) {
     console.log(`${what}, 5 s: browser processes ${cpu.toFixed(1)} % of one core, page main thread busy ` +
                 `${task.toFixed(2)} %, ${started} frames started`);
+    console.log(lines.join('\n'));
   }
 } finally {
   await browser.close();

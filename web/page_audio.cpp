@@ -4,7 +4,10 @@
 // the player's audio buffers at start-up (the game's memory is no place to
 // keep a view of), and from then on the game only names the effect to play.
 // Each cue is a new buffer source through one gain; muted, no source starts
-// and the gain silences one still playing.
+// and the gain silences one still playing. A running context keeps the
+// browser's sound device busy even in silence, so a while after the last
+// effect has ended the player lets it rest, and the next cue wakes it: that
+// effect starts as the device does.
 #include "web/page_audio.h"
 
 #include <emscripten/emscripten.h>
@@ -50,22 +53,42 @@ void InstallPlayer(PageAudio* audio, bool muted, double volume) {
     } catch (error) {
       sound.context = null;
     }
+    // Rests the device once `seconds` of sound and then a second of
+    // silence have passed without a new cue.
+    sound.resting = false;
+    sound.restAfter = (seconds) => {
+      clearTimeout(sound.restTimer);
+      sound.restTimer = setTimeout(() => {
+        const context = sound.context;
+        if (!context || context.state !== 'running' || !context.suspend) return;
+        sound.resting = true;
+        context.suspend().catch(() => {});
+      }, seconds * 1000 + 1000);
+    };
     sound.start = () => {
-      if (sound.context && sound.context.state === 'suspended') {
-        sound.context.resume().catch(() => {});
+      if (sound.context && sound.context.state === 'suspended' && !sound.resting) {
+        sound.context.resume().then(() => sound.restAfter(0), () => {});
       }
     };
     sound.play = (effect) => {
       const context = sound.context;
-      if (sound.muted || !context || context.state !== 'running' || !sound.buffers[effect]) return;
+      if (sound.muted || !context || !sound.buffers[effect]) return;
+      if (sound.resting) {
+        sound.resting = false;
+        context.resume().catch(() => {});
+      } else if (context.state !== 'running') {
+        return;
+      }
       try {
         const source = context.createBufferSource();
         source.buffer = sound.buffers[effect];
         source.connect(sound.gain);
         source.start();
+        sound.restAfter(source.buffer.duration);
       } catch (error) {
       }
     };
+    if (sound.context && sound.context.state === 'running') sound.restAfter(0);
     sound.onKey = (event) => {
       sound.start();
       if (event.keyCode !== 77 || event.repeat || event.ctrlKey || event.altKey || event.metaKey) {
@@ -116,6 +139,7 @@ void RemovePlayer() {
     const sound = Module.voltaro5Sound;
     if (!sound) return;
     Module.voltaro5Sound = null;
+    clearTimeout(sound.restTimer);
     document.removeEventListener('keydown', sound.onKey, true);
     for (const type of sound.touches) document.removeEventListener(type, sound.start, true);
     if (sound.context) sound.context.close().catch(() => {});

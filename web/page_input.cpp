@@ -53,14 +53,37 @@ EM_JS(void, WakeFromSleep, (), {
 // (`thread`), as the browser's own events do, as `touched`(place * 2 + down).
 EM_JS(void, ListenToControls, (PageInput* input, const char* names, pthread_t thread,
                                ControlTouched touched), {
-  Module.voltaro5Control = (index, down) =>
-      JSEvents.queueEventHandlerOnThread_iiii(thread, touched, index * 2 + down, 0, input);
+  Module.voltaro5Control = (index, down) => {
+    JSEvents.queueEventHandlerOnThread_iiii(thread, touched, index * 2 + down, 0, input);
+    if (Module.voltaro5Knock) Module.voltaro5Knock();
+  };
   if (window.voltaro5ListenToControls) {
     window.voltaro5ListenToControls(UTF8ToString(names).split(' '));
   }
 });
 
 EM_JS(void, StopListeningToControls, (), { Module.voltaro5Control = null; });
+
+// Counts every event the page's thread hands on to the game's in the word
+// at `knocks` and wakes a wait blocked on it. Heard after the page's own
+// handlers (added later, on the same targets), so the event is already on
+// its way to the game's thread.
+EM_JS(void, KnockOnEvents, (void* knocks), {
+  const knock = () => {
+    Atomics.add(HEAPU32, knocks >> 2, 1);
+    Atomics.notify(HEAP32, knocks >> 2);
+  };
+  Module.voltaro5Knock = knock;
+  for (const type of ['keydown', 'keyup', 'visibilitychange']) document.addEventListener(type, knock);
+  window.addEventListener('blur', knock);
+});
+
+EM_JS(void, StopKnocking, (), {
+  const knock = Module.voltaro5Knock;
+  Module.voltaro5Knock = null;
+  for (const type of ['keydown', 'keyup', 'visibilitychange']) document.removeEventListener(type, knock);
+  window.removeEventListener('blur', knock);
+});
 // clang-format on
 
 std::string ControlNames() {
@@ -81,7 +104,7 @@ PageInput::PageInput() {
                                 &PageInput::OnKey);
   emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_FALSE, &PageInput::OnBlur);
   emscripten_set_visibilitychange_callback(this, EM_FALSE, &PageInput::OnVisibility);
-  emscripten_set_gamepadconnected_callback(this, EM_FALSE, &PageInput::OnPadConnected);
+  ListenForPads(true);
   // The game's thread hears the keys; the page's decides at once whether
   // the browser may still act on them (scroll, press a button).
   emscripten_set_keydown_callback_on_thread(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
@@ -91,6 +114,7 @@ PageInput::PageInput() {
                                           &PageInput::KeepFromBrowser,
                                           EM_CALLBACK_THREAD_CONTEXT_MAIN_BROWSER_THREAD);
   OnPage(ListenToControls, this, ControlNames().c_str(), pthread_self(), &PageInput::OnControl);
+  OnPage(KnockOnEvents, static_cast<void*>(&knocks_));
 }
 
 PageInput::~PageInput() {
@@ -100,6 +124,19 @@ PageInput::~PageInput() {
   emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, nullptr);
   emscripten_set_gamepadconnected_callback(nullptr, EM_FALSE, nullptr);
   OnPage(StopListeningToControls);
+  OnPage(StopKnocking);
+}
+
+void PageInput::SetPlaying(bool playing) {
+  playing_ = playing;
+  ListenForPads(!playing || padCame_);
+}
+
+void PageInput::ListenForPads(bool listen) {
+  if (listen == hearingPads_) return;
+  hearingPads_ = listen;
+  emscripten_set_gamepadconnected_callback(listen ? this : nullptr, EM_FALSE,
+                                           listen ? &PageInput::OnPadConnected : nullptr);
 }
 
 bool PageInput::SamplePads() {
@@ -228,7 +265,9 @@ EM_BOOL PageInput::OnVisibility(int /*eventType*/, const EmscriptenVisibilityCha
 EM_BOOL PageInput::OnPadConnected(int /*eventType*/, const EmscriptenGamepadEvent* /*event*/,
                                   void* self) {
   // The wait in progress samples the pads when it wakes.
-  static_cast<PageInput*>(self)->padNews_ = true;
+  auto* input = static_cast<PageInput*>(self);
+  input->padNews_ = true;
+  input->padCame_ = true;
   WakeFromSleep();
   return EM_FALSE;
 }

@@ -9,6 +9,7 @@
 
 #include <emscripten/html5.h>
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <utility>
@@ -29,8 +30,11 @@ class PageInput {
   PageInput& operator=(const PageInput&) = delete;
 
   // While play runs a tap on the playfield is nothing; on the title and
-  // game-over screens it is Enter.
-  void SetPlaying(bool playing) { playing_ = playing; }
+  // game-over screens it is Enter. The page hears of new pads on those
+  // screens, where a pad's Start begins a game, and during play only once a
+  // pad has come: a browser listening for pads looks for them many times a
+  // second, which a game played on keys or touches need not pay for.
+  void SetPlaying(bool playing);
   bool Pending() const { return !pending_.empty(); }
   // The page is hidden (another tab, the phone's home screen): the title
   // screen waits for it to show again.
@@ -40,6 +44,9 @@ class PageInput {
   bool SamplePads();
   // Whether the browser said a pad came since the last call.
   bool TakePadNews() { return std::exchange(padNews_, false); }
+  // Counts the page's events as its thread hears them, before they reach
+  // this one: a wait blocked on it wakes as soon as one is on its way.
+  std::atomic<std::uint32_t>& Knocks() { return knocks_; }
   // Hands the events queued until now to the gate; those queued meanwhile
   // wait for the next call.
   void Feed(KeySink& keys, KeyGate& gate);
@@ -67,8 +74,10 @@ class PageInput {
                               void* self);
   static EM_BOOL OnPadConnected(int eventType, const EmscriptenGamepadEvent* event, void* self);
   void LoseFocus();
+  void ListenForPads(bool listen);
   void Queue(const Event& event);
 
+  std::atomic<std::uint32_t> knocks_{0};
   std::deque<Event> pending_;
   std::vector<std::pair<KeyGate::Source, int>> keysDown_;  // let go when the focus goes
   BrowserPads pads_;
@@ -76,6 +85,8 @@ class PageInput {
   bool playing_ = false;
   bool hidden_ = false;
   bool padNews_ = false;
+  bool padCame_ = false;  // the browser said a pad came
+  bool hearingPads_ = false;
 };
 
 }  // namespace voltaro

@@ -4,17 +4,19 @@
 // handlers while the program sleeps and are queued until the next pump, like
 // the desktop's event queue (page_input.cpp). A wait sleeps on a browser
 // timer that an event cuts short; since a timer wakes late by a millisecond
-// or so, it is set to end a little before the deadline and the rest is spent
-// handing the thread back to the browser through a message channel (a few
-// microseconds a turn, never throttled like a nested timer), so each frame
-// starts at the very millisecond the clock passes its deadline without the
-// thread spinning.
+// or so, it is set to end a few milliseconds before the deadline, and the
+// rest is spent blocked on the page's knock (page_input.h), which ends at the
+// very millisecond the clock passes the deadline, or at once when the page
+// hands on an event; then one turn of the thread's event loop brings the
+// event in. So each frame starts on time without the thread spinning.
+// A picture is put on the canvas only where it differs from the last one.
 #include "web/web_shell.h"
 
 #include <emscripten/emscripten.h>
+#include <emscripten/threading.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cerrno>
 #include <cmath>
 
 #include "gfx/icon_pixels.h"
@@ -27,17 +29,17 @@ namespace voltaro {
 namespace {
 
 // A browser timer shorter than this is stretched to it once timers nest, as
-// every wake-up of the program does; shorter waits hand the page back instead.
+// every wake-up of the program does; shorter waits block the thread instead.
 constexpr double kShortestTimerMs = 4;
-// How much earlier than the deadline a timer is set to fire.
-constexpr double kTimerEarlyMs = 1;
+// How much earlier than the deadline a timer is set to fire: more than it
+// is ever late, on a busy machine too.
+constexpr double kTimerEarlyMs = 3;
 // With a pad there, how often it is read: its buttons wake no sleep.
+// Without one the pads are never read: once a page has read them, the
+// browser looks for pads many times a second for as long as the page shows.
+// It says when a pad comes (a button pressed on it), and then they are read
+// at once (page_input.h).
 constexpr double kPadPollMs = 10;
-// Without one, how often the pads are looked at. Reading them is a call to
-// the page's thread, which the game's thread otherwise leaves asleep; a
-// browser says when a pad comes (a button pressed on it), and then they are
-// read at once.
-constexpr double kPadLookMs = 1000;
 
 // JavaScript inside, kept as written:
 // clang-format off
@@ -108,16 +110,19 @@ EM_JS(void, PlaceCanvas, (int x, int y, int width, int height), {
 
 EM_JS(void, ShowCanvas, (), { document.getElementById('playfield').style.visibility = 'visible'; });
 
+// Puts the rows `top` to `bottom` (not included) of a picture on the canvas.
 // The game's memory is shared with the page, which ImageData refuses: the
-// pixels go through a picture of the thread's own.
-EM_JS(void, PutPicture, (const std::uint8_t* rgba, int width, int height), {
+// pixels go through a picture of the thread's own, which keeps the others.
+EM_JS(void, PutRows, (const std::uint8_t* rgba, int width, int height, int top, int bottom), {
   if (!Module.voltaro5Context) Module.voltaro5Context = Module.canvas.getContext('2d');
   let image = Module.voltaro5Image;
   if (!image || image.width != width || image.height != height) {
     image = Module.voltaro5Image = new ImageData(width, height);
   }
-  image.data.set(HEAPU8.subarray(rgba, rgba + width * height * 4));
-  Module.voltaro5Context.putImageData(image, 0, 0);
+  const from = top * width * 4;
+  const to = bottom * width * 4;
+  image.data.set(HEAPU8.subarray(rgba + from, rgba + to), from);
+  Module.voltaro5Context.putImageData(image, 0, 0, 0, top, width, bottom - top);
 });
 
 // Where the picture last put on the canvas lies in the game's memory, for
@@ -167,6 +172,12 @@ void PutRgba(std::uint8_t* out, std::uint32_t pixel, std::uint8_t alpha) {
   out[1] = static_cast<std::uint8_t>(pixel >> 8);
   out[2] = static_cast<std::uint8_t>(pixel);
   out[3] = alpha;
+}
+
+// A 0x00RRGGBB pixel as one opaque word whose bytes in memory (WebAssembly
+// is little-endian) are red, green, blue and alpha.
+constexpr std::uint32_t CanvasWord(std::uint32_t pixel) {
+  return 0xFF000000u | ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
 }
 
 // The icon's pixels as the canvas takes them: red, green, blue, alpha bytes.
@@ -256,7 +267,7 @@ void WebShell::ShowOverlay(Overlay overlay) {
 }
 
 bool WebShell::SamplePads(double now) {
-  if (input_.TakePadNews() || now - padSampledAt_ >= (padsThere_ ? kPadPollMs : kPadLookMs)) {
+  if (input_.TakePadNews() || (padsThere_ && now - padSampledAt_ >= kPadPollMs)) {
     padSampledAt_ = now;
     padsThere_ = input_.SamplePads();
   }
@@ -265,6 +276,8 @@ bool WebShell::SamplePads(double now) {
 
 void WebShell::WaitForEventsUntil(std::int32_t tick) {
   for (;;) {
+    // Read before the queue is looked at, so a knock after the look is seen.
+    const std::uint32_t knocks = input_.Knocks().load();
     const double now = MillisecondsNow();
     const bool pads = SamplePads(now);
     if (input_.Pending()) return;
@@ -284,7 +297,9 @@ void WebShell::WaitForEventsUntil(std::int32_t tick) {
     if (pads) timerMs = std::min(timerMs, kPadPollMs);
     if (timerMs >= kShortestTimerMs) {
       SleepUntilKeyOr(timerMs);
-    } else {
+    } else if (emscripten_futex_wait(&input_.Knocks(), knocks, left) != -ETIMEDOUT) {
+      // The page knocked (or had, since `knocks` was read): the event comes
+      // in with the next turn of the thread's event loop.
       YieldToPage();
     }
   }
@@ -304,16 +319,35 @@ void WebShell::Show(const Surface& picture) {
 }
 
 void WebShell::Put(const Surface& picture) {
-  const std::uint8_t* before = rgba_.data();
-  rgba_.resize(picture.pixels.size() * 4);
-  for (std::size_t i = 0; i < picture.pixels.size(); ++i)
-    PutRgba(&rgba_[i * 4], picture.pixels[i], 255);
-  if (rgba_.data() != before || picture.width != sharedW_ || picture.height != sharedH_) {
+  const std::size_t width = static_cast<std::size_t>(std::max(picture.width, 0));
+  const std::size_t height = static_cast<std::size_t>(std::max(picture.height, 0));
+  const std::uint32_t* before = rgba_.data();
+  // A picture of another size is put whole.
+  const bool resized = picture.width != sharedW_ || picture.height != sharedH_;
+  rgba_.resize(width * height);
+  std::size_t top = resized ? 0 : height;
+  std::size_t bottom = resized ? height : 0;
+  for (std::size_t y = 0; y < height; ++y) {
+    bool changed = false;
+    for (std::size_t x = y * width; x < (y + 1) * width; ++x) {
+      const std::uint32_t word = CanvasWord(picture.pixels[x]);
+      changed |= rgba_[x] != word;
+      rgba_[x] = word;
+    }
+    if (changed) {
+      top = std::min(top, y);
+      bottom = y + 1;
+    }
+  }
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(rgba_.data());
+  if (rgba_.data() != before || resized) {
     sharedW_ = picture.width;
     sharedH_ = picture.height;
-    OnPage(SharePicture, rgba_.data(), sharedW_, sharedH_);
+    OnPage(SharePicture, bytes, sharedW_, sharedH_);
   }
-  PutPicture(rgba_.data(), picture.width, picture.height);
+  // The same picture again leaves the canvas, and the browser, alone.
+  if (top >= bottom) return;
+  PutRows(bytes, picture.width, picture.height, static_cast<int>(top), static_cast<int>(bottom));
   // A canvas of another thread than the page's shows its picture once that
   // thread's turn ends, which the next wait may only bring a frame later.
   YieldToPage();

@@ -62,10 +62,10 @@ class WebShell final : public Shell, public EventFeed {
   const Sprites& sprites_;
   PageInput input_;
   KeyGate gate_;
-  Surface shown_;                   // the last picture, for the pause sign
-  HelpText help_ = PageHelpText();  // the page's controls, for the help
-  std::vector<std::uint8_t> rgba_;  // a picture as the canvas takes it
-  int sharedW_ = 0;                 // its size as the page's tests were told
+  Surface shown_;                    // the last picture, for the pause sign
+  HelpText help_ = PageHelpText();   // the page's controls, for the help
+  std::vector<std::uint32_t> rgba_;  // the last picture put, as the canvas takes it
+  int sharedW_ = 0;                  // its size as the page's tests were told
   int sharedH_ = 0;
   // The canvas's size, once the scenes set it; read by the page's thread,
   // which lays the page out again as soon as it changes size.

@@ -181,7 +181,11 @@ const cases = {
         check(await pictures.paused(page), 'no pause sign');
         await page.keyboard.press('p');
       } else {
-        await page.evaluate(() => { window.startDown = true; });
+        // As a browser does, it says a pad came once a button is pressed on it.
+        await page.evaluate(() => {
+          window.startDown = true;
+          dispatchEvent(Object.assign(new Event('gamepadconnected'), { gamepad: navigator.getGamepads()[0] }));
+        });
       }
       await waitForFrames(page, scene === 'title' ? 'play' : scene, at + 3);
     }

@@ -5,7 +5,8 @@ import { check, kPhone, openGame, runCase, seen, waitForFrames, waitForGameOver 
 const [kJump, kGameOver, kNewRecord] = [0, 5, 6];  // the effects' places in the game's list
 
 // Web Audio as a recorder of [effect, play frames started] in window.heard,
-// which, as browsers do, sounds only once a key or a touch has resumed it;
+// which, as browsers do, sounds only once a key or a touch has resumed it
+// (window.rests counts its suspensions);
 // window.upAt: the play frames started as Up went down.
 function standInAudio() {
   const buffers = [];
@@ -13,8 +14,11 @@ function standInAudio() {
   window.AudioContext = class {
     state = 'suspended';
     resume() { if (navigator.userActivation.isActive) this.state = 'running'; return Promise.resolve(); }
+    suspend() { this.state = 'suspended'; window.rests = (window.rests || 0) + 1; return Promise.resolve(); }
     createGain() { return { gain: {}, connect() {} }; }
-    createBuffer(channels, n) { return buffers[buffers.push({ getChannelData: () => new Float32Array(n) }) - 1]; }
+    createBuffer(channels, n, rate) {
+      return buffers[buffers.push({ duration: n / rate, getChannelData: () => new Float32Array(n) }) - 1];
+    }
     createBufferSource() { return { connect() {}, start() { window.heard.push([buffers.indexOf(this.buffer), played()]); } }; }
   };
   const played = () => window.voltaro5Frames.filter((f) => f.scene === 'play').length;
@@ -53,6 +57,17 @@ const cases = {
     await page.keyboard.press('Shift');  // the browser's leave to sound, before the jump
     await waitForGameOver(page);
     check(`${await heard(page, -1)}` === `${played.slice(0, -1)}`, `replayed ${await heard(page, -1)}`);
+  },
+
+  // Once the effects have ended the sound device rests, and the next cue
+  // wakes it and is heard.
+  async rests_in_silence(browser, server) {
+    const { page } = await openGame(browser, server, { beforeLoad: standInAudio });
+    await playAndJump(page);
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => window.rests >= 1, null, { timeout: 10000 });
+    await playAndJump(page);
+    check((await heard(page, kJump)).length === 2, `jumps heard: ${await heard(page, kJump)}`);
   },
 
   // M switches the sound off and on, and the page remembers it.

@@ -303,6 +303,30 @@ const cases = {
     check(during.length === 0, `${during.length} frames started while the message was up`);
   },
 
+  // The canvas on the screen shows the picture the game last put, after
+  // frames of play that each put only the rows that changed, and the pause
+  // sign over them.
+  async shown_as_put(browser, server) {
+    const { page } = await openGame(browser, server);
+    await page.keyboard.press('Enter');
+    await waitForFrames(page, 'play', 60);
+    await page.keyboard.press('p');
+    await page.waitForTimeout(300);
+    const png = (await page.locator('#playfield').screenshot()).toString('base64');
+    const differing = await page.evaluate(async (shot) => {
+      const image = new Image();
+      image.src = `data:image/png;base64,${shot}`;
+      await image.decode();
+      const canvas = Object.assign(document.createElement('canvas'), { width: image.width, height: image.height });
+      canvas.getContext('2d').drawImage(image, 0, 0);
+      const shown = canvas.getContext('2d').getImageData(0, 0, image.width, image.height).data;
+      const { width, height, rgba } = window.voltaro5Picture();
+      if (width !== image.width || height !== image.height) return `${image.width}x${image.height} shown`;
+      return rgba.filter((byte, i) => byte !== shown[i]).length;
+    }, png);
+    check(differing === 0, `the canvas differs from the picture put: ${differing} bytes`);
+  },
+
   // A play frame starts after FrameTime + 30, never earlier (how evenly the
   // page keeps the pace is bench/measure_page.mjs's to measure).
   async frame_pacing(browser, server) {
