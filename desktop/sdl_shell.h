@@ -22,8 +22,8 @@ namespace voltaro {
 class SdlShell final : public Shell {
  public:
   // Opens SDL and a hidden window of the background picture's size with the
-  // game's icon (the pads come later: StartPads in pad_input.h). Throws std::runtime_error naming
-  // what failed. `sprites` must outlive the shell.
+  // game's icon (the pads come later: StartPads in pad_input.h). Throws
+  // std::runtime_error naming what failed. `sprites` must outlive the shell.
   explicit SdlShell(const Sprites& sprites);
 
   // The player's settings, before start-up sizes and shows the window.

@@ -2,9 +2,8 @@
 // 250 x 400 playfield at the largest whole factor that fits, or as large as
 // fits when the settings ask to fill, framed in the margin (gfx/scaling.h),
 // fullscreen on request, the pause sign or the help over the picture play or a
-// screen stopped on, and
-// repaints from a copy of the last picture shown, so a repaint never shows a
-// half-drawn frame. The shell (sdl_shell.cpp) owns it; the event pump
+// screen stopped on, and repaints from a copy of the last picture shown, so a
+// repaint never shows a half-drawn frame. The shell (sdl_shell.cpp) owns it; the event pump
 // (sdl_pump.cpp) tells it of resizes, exposes and the pause.
 #pragma once
 

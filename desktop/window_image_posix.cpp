@@ -92,38 +92,29 @@ struct WindowImage::Connection {
     image = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
                             &segment, static_cast<unsigned>(width), static_cast<unsigned>(height));
     if (image == nullptr) return false;
-    if (image->bits_per_pixel != 32 || image->byte_order != LSBFirst) {
+    const auto giveUp = [this]() {
       XDestroyImage(image);
       image = nullptr;
       return false;
-    }
+    };
+    if (image->bits_per_pixel != 32 || image->byte_order != LSBFirst) return giveUp();
     const std::size_t bytes =
         static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(height);
     segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (segment.shmid < 0) {
-      XDestroyImage(image);
-      image = nullptr;
-      return false;
-    }
+    if (segment.shmid < 0) return giveUp();
     void* memory = shmat(segment.shmid, nullptr, 0);
     // Marked for removal at once: it goes when the server and we let go of
     // it, even if the game is killed.
     shmctl(segment.shmid, IPC_RMID, nullptr);
-    if (memory == reinterpret_cast<void*>(-1)) {
-      XDestroyImage(image);
-      image = nullptr;
-      return false;
-    }
+    if (memory == reinterpret_cast<void*>(-1)) return giveUp();
     segment.shmaddr = image->data = static_cast<char*>(memory);
     segment.readOnly = False;
     // A display on another machine cannot share our memory: it says so here.
     XShmAttach(display, &segment);
     XSync(display, False);
     if (ourDisplayFailed) {
-      XDestroyImage(image);
       shmdt(memory);
-      image = nullptr;
-      return false;
+      return giveUp();
     }
     std::memset(memory, 0, bytes);
     pixels = {reinterpret_cast<std::uint32_t*>(memory), width, height, image->bytes_per_line};

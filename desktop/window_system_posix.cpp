@@ -173,11 +173,9 @@ void WindowSystem::KeepFramesSteady(bool steady) {
   steady_ = steady;
   sched_param priority{};
   priority.sched_priority = steady ? sched_get_priority_min(SCHED_RR) : 0;
-  if (sched_setscheduler(0, (steady ? SCHED_RR : SCHED_OTHER) | SCHED_RESET_ON_FORK, &priority) !=
-      0) {
-    // Not allowed (an ordinary user without a real-time allowance): the
-    // raised ordinary priority the pump asks SDL for is what there is.
-  }
+  // Refused for an ordinary user without a real-time allowance: then the
+  // raised ordinary priority the pump asks SDL for is what there is.
+  sched_setscheduler(0, (steady ? SCHED_RR : SCHED_OTHER) | SCHED_RESET_ON_FORK, &priority);
 }
 
 }  // namespace voltaro
